@@ -1,0 +1,13 @@
+// How the core tells the user about failures and asks before consequential writes. The GUI links
+// the pop-up implementation; kr7mctl and headless tests link the console one. Titles and messages
+// are the numbered pairs of the error and warning texts (see messages.h).
+#pragma once
+
+// Shows error (title, message) and returns 1 once acknowledged.
+int Error(int title, int message);
+
+// Asks for confirmation of (title, message); 1 when confirmed, 0 otherwise.
+int Warnung(int title, int message);
+
+// Progress pop-up: mode 0 show, 1 remove, 2 set progress to value percent; waits delay s first.
+void TransferWindow(int mode, int value, double delay);

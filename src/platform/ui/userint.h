@@ -1,0 +1,253 @@
+// User-interface platform: panels, controls, menu bars, pop-ups, timers and the event loop,
+// addressed by integer handles and the control ids generated from the resource file. The
+// application never sees a toolkit type; Qt lives only in this folder's .cpp files.
+//
+// Rules every caller relies on:
+// - A value or attribute set by the program never fires the control's callback; callbacks
+//   answer the user only.
+// - Callbacks run on the one user-interface thread, one at a time.
+// - Handles are positive; a negative result is an error code (UIE_... below).
+#pragma once
+
+#include <cstddef>
+
+// ---- callbacks --------------------------------------------------------------------------------
+typedef int (*CtrlCallbackPtr)(int panel, int control, int event, void *callbackData,
+                               int eventData1, int eventData2);
+typedef int (*PanelCallbackPtr)(int panel, int event, void *callbackData, int eventData1,
+                                int eventData2);
+typedef void (*MenuCallbackPtr)(int menuBar, int menuItem, void *callbackData, int panel);
+typedef void (*DeferredCallbackPtr)(void *callbackData);
+
+// ---- events -----------------------------------------------------------------------------------
+enum {
+    EVENT_NONE = 0,
+    EVENT_COMMIT = 1,       // button pressed, ring/list/numeric/string committed, menu chosen
+    EVENT_VAL_CHANGED = 2,  // value changed while editing (not yet committed)
+    EVENT_TIMER_TICK = 3,   // a timer control's interval has passed
+    EVENT_CLOSE = 4,        // the user closes a panel's window
+    EVENT_PANEL_SIZE = 5,   // a panel's size changed
+    EVENT_GOT_FOCUS = 6,
+    EVENT_LOST_FOCUS = 7,
+    EVENT_DISCARD = 8,
+};
+
+// ---- control kinds (as declared in the resource file) -----------------------------------------
+enum {
+    CTRL_DECORATION = 1, // frame, line, group box: no text
+    CTRL_PICTURE,        // image: no text
+    CTRL_NUMERIC,        // editable or indicator number (label)
+    CTRL_COMMAND_BUTTON, // (label)
+    CTRL_LED,            // (label)
+    CTRL_STRING,         // one-line text entry (label, value text)
+    CTRL_TEXT_BOX,       // multi-line text (label, value text)
+    CTRL_TEXT_MSG,       // static text (value text)
+    CTRL_SWITCH,         // check box / toggle (label, on text, off text)
+    CTRL_RING,           // drop-down ring of (label, value) items (label, item labels)
+    CTRL_LIST,           // list box of (label, value) items (label, item labels)
+    CTRL_TABLE,          // table of text cells (label, row/column labels, cells)
+    CTRL_SLIDE,          // progress bar / slider (label)
+    CTRL_TIMER,          // invisible timer: ATTR_INTERVAL, ATTR_ENABLED; EVENT_TIMER_TICK
+    CTRL_GRAPH,          // reserved
+    CTRL_STRIP_CHART,    // reserved
+};
+
+// Text-bearing kind 1..9 of a control kind, as language files use it.
+int TextKindOfCtrlKind(int ctrlKind);
+
+// ---- attributes -------------------------------------------------------------------------------
+enum {
+    // controls
+    ATTR_DIMMED = 1,
+    ATTR_VISIBLE,
+    ATTR_CTRL_INDEX,      // selected entry of a ring or list (int)
+    ATTR_CTRL_VAL,        // value (int / double / text by the control's data type)
+    ATTR_ENABLED,         // timer running (int)
+    ATTR_INTERVAL,        // timer interval in seconds (double)
+    ATTR_LABEL_TEXT,      // caption (text)
+    ATTR_LABEL_VISIBLE,
+    ATTR_TEXT_COLOR,      // 0xRRGGBB
+    ATTR_TEXT_BGCOLOR,    // 0xRRGGBB
+    ATTR_TEXT_BOLD,       // int 0/1
+    ATTR_LABEL_COLOR,
+    ATTR_LABEL_BOLD,
+    ATTR_ON_TEXT,         // switch
+    ATTR_OFF_TEXT,        // switch
+    ATTR_MIN_VALUE,       // numeric (double)
+    ATTR_MAX_VALUE,       // numeric (double)
+    ATTR_PRECISION,       // numeric digits after the point (int)
+    ATTR_DATA_TYPE,       // VAL_INTEGER / VAL_DOUBLE / VAL_STRING
+    ATTR_MAX_ENTRY_LENGTH,// string: most characters accepted (int)
+    ATTR_NUM_ITEMS,       // ring/list/table counts, read only (int); table rows
+    ATTR_NUM_COLUMNS,     // table columns, read only
+    ATTR_CTRL_MODE,       // VAL_HOT / VAL_INDICATOR
+    ATTR_CTRL_KIND,       // CTRL_..., read only
+    ATTR_CONSTANT_NAME,   // control, panel or menu item constant name (text, read only)
+    ATTR_NEXT_CTRL,       // id of the next control in panel order, 0 after the last (read only)
+    ATTR_TOP,
+    ATTR_LEFT,
+    ATTR_WIDTH,
+    ATTR_HEIGHT,
+    ATTR_CALLBACK_DATA,   // void*
+    // panels
+    ATTR_TITLE = 100,     // text
+    ATTR_PANEL_FIRST_CTRL,// id of the first control, 0 when none (read only)
+    ATTR_FRAME_THICKNESS, // int, pixels
+    ATTR_MENU_HEIGHT,     // height of the panel's menu bar, pixels
+    ATTR_MENU_BAR_VISIBLE,// int 0/1
+    ATTR_MENU_BAR,        // menu bar handle of the panel, 0 when none (read only)
+    ATTR_WINDOW_ZOOM,     // VAL_NO_ZOOM / VAL_MAXIMIZE
+    ATTR_PANEL_PARENT,    // handle of the parent panel, 0 for top level (read only)
+    ATTR_RESOURCE_ID,     // resource id the panel was loaded from (read only)
+    ATTR_ACTIVE_CTRL,     // control that Enter commits
+    ATTR_CLIENT_TOP,      // top of the client area below menu bar (and toolbar) (read only)
+    // menu items
+    ATTR_CHECKED = 200,   // tick mark
+    ATTR_ITEM_NAME,       // menu or item text
+    ATTR_FIRST_ITEM,      // first item id of a menu/submenu (read only), 0 when none
+    ATTR_NEXT_ITEM,       // next item id in the same menu (read only), 0 after the last
+    ATTR_SUBMENU,         // id of the submenu an item opens, 0 when none (read only)
+    ATTR_IS_SEPARATOR,    // read only
+};
+
+enum { VAL_INTEGER = 1, VAL_DOUBLE = 2, VAL_STRING = 3 };
+enum { VAL_HOT = 1, VAL_INDICATOR = 2 };
+enum { VAL_NO_ZOOM = 0, VAL_MAXIMIZE = 1 };
+
+// ---- error codes ------------------------------------------------------------------------------
+enum {
+    UIE_NO_ERROR = 0,
+    UIE_OUT_OF_MEMORY = -12,
+    UIE_BAD_HANDLE = -4,
+    UIE_BAD_CONTROL = -5,
+    UIE_BAD_ATTRIBUTE = -6,
+    UIE_BAD_VALUE = -7,
+    UIE_RESOURCE_NOT_FOUND = -8,   // no panel or menu bar of that id in the file
+    UIE_FILE_NOT_FOUND = -9,       // resource file missing or unreadable
+    UIE_BAD_RESOURCE_FILE = -10,   // resource file damaged
+    UIE_NOT_A_LIST = -11,
+    UIE_INDEX_OUT_OF_RANGE = -13,
+    UIE_NO_DISPLAY = -14,          // the toolkit cannot start
+    UIE_MISSING_ARGUMENT = -65,
+};
+
+// ---- run-time ---------------------------------------------------------------------------------
+int InitUserInterface(int argc, char **argv);  // 0 on success, negative when no display
+int RunUserInterface();                        // returns the code given to QuitUserInterface
+int QuitUserInterface(int code);
+int ProcessSystemEvents();                     // handles pending events, returns at once
+int PostDeferredCall(DeferredCallbackPtr fn, void *data); // runs fn from the event loop
+int Delay(double seconds);                     // blocks without handling events
+
+// ---- panels -----------------------------------------------------------------------------------
+int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId);
+int DisplayPanel(int panel);
+int HidePanel(int panel);
+int DiscardPanel(int panel);
+int GetActivePanel();
+int SetActivePanel(int panel);
+int SetPanelPos(int panel, int top, int left);
+int SetPanelSize(int panel, int height, int width);
+int GetPanelAttribute(int panel, int attribute, int *value);
+int GetPanelAttribute(int panel, int attribute, char *text, int size);
+int SetPanelAttribute(int panel, int attribute, int value);
+int SetPanelAttribute(int panel, int attribute, const char *text);
+int InstallPanelCallback(int panel, PanelCallbackPtr fn, void *callbackData);
+
+// ---- pop-ups ----------------------------------------------------------------------------------
+int InstallPopup(int panel);            // shows the panel modally over everything else
+int RemovePopup(int removeAll);         // removes the top pop-up (all with 1)
+// Waits (wait 1) or looks (wait 0) for the next commit event; fills panel and control with
+// where it happened and returns the event (EVENT_COMMIT, or EVENT_NONE when not waiting).
+int GetUserEvent(int wait, int *panel, int *control);
+
+// ---- controls ---------------------------------------------------------------------------------
+int SetCtrlVal(int panel, int control, int value);
+int SetCtrlVal(int panel, int control, unsigned value);
+int SetCtrlVal(int panel, int control, double value);
+int SetCtrlVal(int panel, int control, const char *value);
+int GetCtrlVal(int panel, int control, int *value);
+int GetCtrlVal(int panel, int control, double *value);
+int GetCtrlVal(int panel, int control, float *value);
+int GetCtrlVal(int panel, int control, char *value, int size);
+int SetActiveCtrl(int panel, int control);
+int GetActiveCtrl(int panel);
+int SetCtrlAttribute(int panel, int control, int attribute, int value);
+int SetCtrlAttribute(int panel, int control, int attribute, double value);
+int SetCtrlAttribute(int panel, int control, int attribute, const char *text);
+int SetCtrlAttribute(int panel, int control, int attribute, void *pointer);
+int GetCtrlAttribute(int panel, int control, int attribute, int *value);
+int GetCtrlAttribute(int panel, int control, int attribute, double *value);
+int GetCtrlAttribute(int panel, int control, int attribute, char *text, int size);
+int InstallCtrlCallback(int panel, int control, CtrlCallbackPtr fn, void *callbackData);
+
+// Rings and lists: entries of (label, integer value). Index -1 appends.
+int ClearListCtrl(int panel, int control);
+int InsertListItem(int panel, int control, int index, const char *label, int value);
+int DeleteListItem(int panel, int control, int index, int count);
+int GetNumListItems(int panel, int control, int *count);
+int GetLabelFromIndex(int panel, int control, int index, char *label, int size);
+int ReplaceListItem(int panel, int control, int index, const char *label, int value);
+int GetValueFromIndex(int panel, int control, int index, int *value);
+int GetIndexFromValue(int panel, int control, int *index, int value);
+int GetCtrlIndex(int panel, int control, int *index);
+int SetCtrlIndex(int panel, int control, int index);
+
+// Tables (text cells), rows and columns counted from 1.
+int SetTableCellVal(int panel, int control, int row, int column, const char *text);
+int GetTableCellVal(int panel, int control, int row, int column, char *text, int size);
+int SetTableRowLabel(int panel, int control, int row, const char *text);
+int SetTableColumnLabel(int panel, int control, int column, const char *text);
+int InsertTableRows(int panel, int control, int beforeRow, int count);
+int DeleteTableRows(int panel, int control, int row, int count); // count -1: to the end
+
+// ---- menu bars --------------------------------------------------------------------------------
+int LoadMenuBar(int panel, const char *resourceFile, int menuBarResourceId); // 0 panel: none
+int DiscardMenuBar(int menuBar);
+int GetPanelMenuBar(int panel);
+int SetMenuBarAttribute(int menuBar, int item, int attribute, int value);
+int SetMenuBarAttribute(int menuBar, int item, int attribute, const char *text);
+int GetMenuBarAttribute(int menuBar, int item, int attribute, int *value);
+int GetMenuBarAttribute(int menuBar, int item, int attribute, char *text, int size);
+int InstallMenuCallback(int menuBar, int item, MenuCallbackPtr fn, void *callbackData);
+
+// ---- files, printing, help --------------------------------------------------------------------
+enum { VAL_LOAD_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_OK_BUTTON = 2 };
+enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
+// defaultSpec is a name or a pattern like "*.KR7"; returns VAL_... above, path filled on a choice.
+int FileSelectPopup(const char *defaultDirectory, const char *defaultSpec, const char *fileTypes,
+                    const char *title, int buttonLabel, char *path, int size);
+int GetProjectDir(char *directory, int size);  // folder of the running program
+int MakePathname(const char *directory, const char *file, char *path, int size);
+int GetFileInfo(const char *path, long *size); // 1 when the file exists, 0 otherwise
+
+enum { ATTR_PRINT_OUTPUT_FILE = 300, ATTR_PRINT_ORIENTATION, ATTR_PRINT_NO_DIALOG };
+int SetPrintAttribute(int attribute, int value);
+int SetPrintAttribute(int attribute, const char *text); // empty text: print to a printer
+// Prints the panel image after the print dialog (no dialog with ATTR_PRINT_NO_DIALOG). 0 success,
+// 1 cancelled, negative on failure.
+int PrintPanel(int panel);
+
+int SystemHelp(const char *helpFile, const char *title); // shows an HTML page in a help window
+
+// ---- resource bindings ------------------------------------------------------------------------
+// The generated resource header registers a name -> function table for the callbacks named in the
+// resource file; LoadPanel/LoadMenuBar install them by name.
+struct CallbackBinding {
+    const char *name;
+    CtrlCallbackPtr ctrl;
+    PanelCallbackPtr panel;
+    MenuCallbackPtr menu;
+};
+void RegisterCallbacks(const CallbackBinding *table, int count);
+
+// ---- testing and automation -------------------------------------------------------------------
+// Acts as the user would: commits the control with its current value (fires its callback and
+// satisfies a waiting GetUserEvent), chooses a menu item, or closes a panel's window.
+int UserCommit(int panel, int control);
+int UserChooseMenu(int menuBar, int item);
+int UserClosePanel(int panel);
+// Answers the next file selection pop-up without showing it (empty path: cancel).
+int SetFileSelectAnswer(const char *path);
+// Saves a picture of a panel as it is drawn now (PNG).
+int SavePanelImage(int panel, const char *pngPath);
