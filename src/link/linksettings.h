@@ -2,12 +2,12 @@
 // interface dialog, used by every exchange.
 #pragma once
 
-extern int CommPort;    // serial port number 1..8
-extern int CommType;    // 0 direct connection, 1 bus
-extern int Baudrate;    // index 0..4: 1200, 2400, 4800, 9600, 19200 baud
-extern int Parity;      // index 0..3: none/2 stop, even/2 stop, odd/2 stop, none/1 stop
-extern int RTSFlow;     // 1: switch the bus line direction with RTS
-extern int DeviceAddr;  // bus address of the instrument talked to, 1..247
+extern int CommPort;   // serial port number 1..8
+extern int CommType;   // 0 direct connection, 1 bus
+extern int Baudrate;   // index 0..4: 1200, 2400, 4800, 9600, 19200 baud
+extern int Parity;     // index 0..3: none/2 stop, even/2 stop, odd/2 stop, none/1 stop
+extern int RTSFlow;    // 1: switch the bus line direction with RTS
+extern int DeviceAddr; // bus address of the instrument talked to, 1..247
 
 extern int CommPortOpen; // 1 while the port is open
 extern int status;       // result of the last compound operation (non-zero = success)

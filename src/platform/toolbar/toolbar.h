@@ -9,8 +9,8 @@ typedef int ToolbarHandle; // 0 = none
 // Creates an empty toolbar docked at the top of the panel's client area. Returns 0 on failure.
 ToolbarHandle Toolbar_New(int panel);
 // Adds a button showing the image file (a path) that, when pressed, chooses the menu item.
-int Toolbar_InsertButton(ToolbarHandle tb, int position, const char *imageFile,
-                         const char *tooltip, int menuBar, int menuItem);
+int Toolbar_InsertButton(ToolbarHandle tb, int position, const char *imageFile, const char *tooltip,
+                         int menuBar, int menuItem);
 int Toolbar_InsertSeparator(ToolbarHandle tb, int position);
 // Adds a ring of (label, value) items; commits call fn(panel=toolbar's panel, control=id, ...).
 // Returns the ring's id, usable with the ring functions below.

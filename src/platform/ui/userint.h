@@ -22,11 +22,11 @@ typedef void (*DeferredCallbackPtr)(void *callbackData);
 // ---- events -----------------------------------------------------------------------------------
 enum {
     EVENT_NONE = 0,
-    EVENT_COMMIT = 1,       // button pressed, ring/list/numeric/string committed, menu chosen
-    EVENT_VAL_CHANGED = 2,  // value changed while editing (not yet committed)
-    EVENT_TIMER_TICK = 3,   // a timer control's interval has passed
-    EVENT_CLOSE = 4,        // the user closes a panel's window
-    EVENT_PANEL_SIZE = 5,   // a panel's size changed
+    EVENT_COMMIT = 1,      // button pressed, ring/list/numeric/string committed, menu chosen
+    EVENT_VAL_CHANGED = 2, // value changed while editing (not yet committed)
+    EVENT_TIMER_TICK = 3,  // a timer control's interval has passed
+    EVENT_CLOSE = 4,       // the user closes a panel's window
+    EVENT_PANEL_SIZE = 5,  // a panel's size changed
     EVENT_GOT_FOCUS = 6,
     EVENT_LOST_FOCUS = 7,
     EVENT_DISCARD = 8,
@@ -60,54 +60,54 @@ enum {
     // controls
     ATTR_DIMMED = 1,
     ATTR_VISIBLE,
-    ATTR_CTRL_INDEX,      // selected entry of a ring or list (int)
-    ATTR_CTRL_VAL,        // value (int / double / text by the control's data type)
-    ATTR_ENABLED,         // timer running (int)
-    ATTR_INTERVAL,        // timer interval in seconds (double)
-    ATTR_LABEL_TEXT,      // caption (text)
+    ATTR_CTRL_INDEX, // selected entry of a ring or list (int)
+    ATTR_CTRL_VAL,   // value (int / double / text by the control's data type)
+    ATTR_ENABLED,    // timer running (int)
+    ATTR_INTERVAL,   // timer interval in seconds (double)
+    ATTR_LABEL_TEXT, // caption (text)
     ATTR_LABEL_VISIBLE,
-    ATTR_TEXT_COLOR,      // 0xRRGGBB
-    ATTR_TEXT_BGCOLOR,    // 0xRRGGBB
-    ATTR_TEXT_BOLD,       // int 0/1
+    ATTR_TEXT_COLOR,   // 0xRRGGBB
+    ATTR_TEXT_BGCOLOR, // 0xRRGGBB
+    ATTR_TEXT_BOLD,    // int 0/1
     ATTR_LABEL_COLOR,
     ATTR_LABEL_BOLD,
-    ATTR_ON_TEXT,         // switch
-    ATTR_OFF_TEXT,        // switch
-    ATTR_MIN_VALUE,       // numeric (double)
-    ATTR_MAX_VALUE,       // numeric (double)
-    ATTR_PRECISION,       // numeric digits after the point (int)
-    ATTR_DATA_TYPE,       // VAL_INTEGER / VAL_DOUBLE / VAL_STRING
-    ATTR_MAX_ENTRY_LENGTH,// string: most characters accepted (int)
-    ATTR_NUM_ITEMS,       // ring/list/table counts, read only (int); table rows
-    ATTR_NUM_COLUMNS,     // table columns, read only
-    ATTR_CTRL_MODE,       // VAL_HOT / VAL_INDICATOR
-    ATTR_CTRL_KIND,       // CTRL_..., read only
-    ATTR_CONSTANT_NAME,   // control, panel or menu item constant name (text, read only)
-    ATTR_NEXT_CTRL,       // id of the next control in panel order, 0 after the last (read only)
+    ATTR_ON_TEXT,          // switch
+    ATTR_OFF_TEXT,         // switch
+    ATTR_MIN_VALUE,        // numeric (double)
+    ATTR_MAX_VALUE,        // numeric (double)
+    ATTR_PRECISION,        // numeric digits after the point (int)
+    ATTR_DATA_TYPE,        // VAL_INTEGER / VAL_DOUBLE / VAL_STRING
+    ATTR_MAX_ENTRY_LENGTH, // string: most characters accepted (int)
+    ATTR_NUM_ITEMS,        // ring/list/table counts, read only (int); table rows
+    ATTR_NUM_COLUMNS,      // table columns, read only
+    ATTR_CTRL_MODE,        // VAL_HOT / VAL_INDICATOR
+    ATTR_CTRL_KIND,        // CTRL_..., read only
+    ATTR_CONSTANT_NAME,    // control, panel or menu item constant name (text, read only)
+    ATTR_NEXT_CTRL,        // id of the next control in panel order, 0 after the last (read only)
     ATTR_TOP,
     ATTR_LEFT,
     ATTR_WIDTH,
     ATTR_HEIGHT,
-    ATTR_CALLBACK_DATA,   // void*
+    ATTR_CALLBACK_DATA, // void*
     // panels
-    ATTR_TITLE = 100,     // text
-    ATTR_PANEL_FIRST_CTRL,// id of the first control, 0 when none (read only)
-    ATTR_FRAME_THICKNESS, // int, pixels
-    ATTR_MENU_HEIGHT,     // height of the panel's menu bar, pixels
-    ATTR_MENU_BAR_VISIBLE,// int 0/1
-    ATTR_MENU_BAR,        // menu bar handle of the panel, 0 when none (read only)
-    ATTR_WINDOW_ZOOM,     // VAL_NO_ZOOM / VAL_MAXIMIZE
-    ATTR_PANEL_PARENT,    // handle of the parent panel, 0 for top level (read only)
-    ATTR_RESOURCE_ID,     // resource id the panel was loaded from (read only)
-    ATTR_ACTIVE_CTRL,     // control that Enter commits
-    ATTR_CLIENT_TOP,      // top of the client area below menu bar (and toolbar) (read only)
+    ATTR_TITLE = 100,      // text
+    ATTR_PANEL_FIRST_CTRL, // id of the first control, 0 when none (read only)
+    ATTR_FRAME_THICKNESS,  // int, pixels
+    ATTR_MENU_HEIGHT,      // height of the panel's menu bar, pixels
+    ATTR_MENU_BAR_VISIBLE, // int 0/1
+    ATTR_MENU_BAR,         // menu bar handle of the panel, 0 when none (read only)
+    ATTR_WINDOW_ZOOM,      // VAL_NO_ZOOM / VAL_MAXIMIZE
+    ATTR_PANEL_PARENT,     // handle of the parent panel, 0 for top level (read only)
+    ATTR_RESOURCE_ID,      // resource id the panel was loaded from (read only)
+    ATTR_ACTIVE_CTRL,      // control that Enter commits
+    ATTR_CLIENT_TOP,       // top of the client area below menu bar (and toolbar) (read only)
     // menu items
-    ATTR_CHECKED = 200,   // tick mark
-    ATTR_ITEM_NAME,       // menu or item text
-    ATTR_FIRST_ITEM,      // first item id of a menu/submenu (read only), 0 when none
-    ATTR_NEXT_ITEM,       // next item id in the same menu (read only), 0 after the last
-    ATTR_SUBMENU,         // id of the submenu an item opens, 0 when none (read only)
-    ATTR_IS_SEPARATOR,    // read only
+    ATTR_CHECKED = 200, // tick mark
+    ATTR_ITEM_NAME,     // menu or item text
+    ATTR_FIRST_ITEM,    // first item id of a menu/submenu (read only), 0 when none
+    ATTR_NEXT_ITEM,     // next item id in the same menu (read only), 0 after the last
+    ATTR_SUBMENU,       // id of the submenu an item opens, 0 when none (read only)
+    ATTR_IS_SEPARATOR,  // read only
 };
 
 enum { VAL_INTEGER = 1, VAL_DOUBLE = 2, VAL_STRING = 3 };
@@ -122,22 +122,22 @@ enum {
     UIE_BAD_CONTROL = -5,
     UIE_BAD_ATTRIBUTE = -6,
     UIE_BAD_VALUE = -7,
-    UIE_RESOURCE_NOT_FOUND = -8,   // no panel or menu bar of that id in the file
-    UIE_FILE_NOT_FOUND = -9,       // resource file missing or unreadable
-    UIE_BAD_RESOURCE_FILE = -10,   // resource file damaged
+    UIE_RESOURCE_NOT_FOUND = -8, // no panel or menu bar of that id in the file
+    UIE_FILE_NOT_FOUND = -9,     // resource file missing or unreadable
+    UIE_BAD_RESOURCE_FILE = -10, // resource file damaged
     UIE_NOT_A_LIST = -11,
     UIE_INDEX_OUT_OF_RANGE = -13,
-    UIE_NO_DISPLAY = -14,          // the toolkit cannot start
+    UIE_NO_DISPLAY = -14, // the toolkit cannot start
     UIE_MISSING_ARGUMENT = -65,
 };
 
 // ---- run-time ---------------------------------------------------------------------------------
-int InitUserInterface(int argc, char **argv);  // 0 on success, negative when no display
-int RunUserInterface();                        // returns the code given to QuitUserInterface
+int InitUserInterface(int argc, char **argv); // 0 on success, negative when no display
+int RunUserInterface();                       // returns the code given to QuitUserInterface
 int QuitUserInterface(int code);
-int ProcessSystemEvents();                     // handles pending events, returns at once
+int ProcessSystemEvents();                                // handles pending events, returns at once
 int PostDeferredCall(DeferredCallbackPtr fn, void *data); // runs fn from the event loop
-int Delay(double seconds);                     // blocks without handling events
+int Delay(double seconds);                                // blocks without handling events
 
 // ---- panels -----------------------------------------------------------------------------------
 int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId);
@@ -155,8 +155,8 @@ int SetPanelAttribute(int panel, int attribute, const char *text);
 int InstallPanelCallback(int panel, PanelCallbackPtr fn, void *callbackData);
 
 // ---- pop-ups ----------------------------------------------------------------------------------
-int InstallPopup(int panel);            // shows the panel modally over everything else
-int RemovePopup(int removeAll);         // removes the top pop-up (all with 1)
+int InstallPopup(int panel);    // shows the panel modally over everything else
+int RemovePopup(int removeAll); // removes the top pop-up (all with 1)
 // Waits (wait 1) or looks (wait 0) for the next commit event; fills panel and control with
 // where it happened and returns the event (EVENT_COMMIT, or EVENT_NONE when not waiting).
 int GetUserEvent(int wait, int *panel, int *control);
@@ -217,7 +217,7 @@ enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SE
 // defaultSpec is a name or a pattern like "*.KR7"; returns VAL_... above, path filled on a choice.
 int FileSelectPopup(const char *defaultDirectory, const char *defaultSpec, const char *fileTypes,
                     const char *title, int buttonLabel, char *path, int size);
-int GetProjectDir(char *directory, int size);  // folder of the running program
+int GetProjectDir(char *directory, int size); // folder of the running program
 int MakePathname(const char *directory, const char *file, char *path, int size);
 int GetFileInfo(const char *path, long *size); // 1 when the file exists, 0 otherwise
 
