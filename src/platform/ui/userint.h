@@ -137,7 +137,6 @@ int RunUserInterface();                       // returns the code given to QuitU
 int QuitUserInterface(int code);
 int ProcessSystemEvents();                                // handles pending events, returns at once
 int PostDeferredCall(DeferredCallbackPtr fn, void *data); // runs fn from the event loop
-int Delay(double seconds);                                // blocks without handling events
 
 // ---- panels -----------------------------------------------------------------------------------
 int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId);
