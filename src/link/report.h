@@ -11,3 +11,7 @@ int Warnung(int title, int message);
 
 // Progress pop-up: mode 0 show, 1 remove, 2 set progress to value percent; waits delay s first.
 void TransferWindow(int mode, int value, double delay);
+
+// A detail line (for example the device path and how to fix a permission problem) that the next
+// Error shows below its message; the next Error clears it. nullptr or "" clears it at once.
+void SetErrorDetail(const char *detail);
