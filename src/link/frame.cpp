@@ -1,0 +1,157 @@
+// The exchange mechanism shared by every command: build the request, send it, read the answer
+// of the expected length, check its checksum, retry, convert.
+#include "link/frame.h"
+
+#include <cstring>
+
+#include "link/commands.h"
+#include "link/crc.h"
+#include "link/linksettings.h"
+#include "link/port.h"
+#include "link/report.h"
+#include "platform/serial/rs232.h"
+
+unsigned char SendBuffer[kFrameBufferSize];
+unsigned char RecBuffer[kFrameBufferSize];
+int Error_Count = 0;
+
+namespace {
+
+constexpr double kPauseDirect = 0.6;
+constexpr double kPauseBus = 0.05;
+
+bool SwitchesRts() {
+    return CommType == 1 && RTSFlow;
+}
+
+void PutWord(unsigned char *at, unsigned value) {
+    at[0] = static_cast<unsigned char>((value >> 8) & 0xFF);
+    at[1] = static_cast<unsigned char>(value & 0xFF);
+}
+
+// Sends the request and reads up to `expected` answer bytes; returns what ComRd returned.
+// Stale bytes (the tail of a late or over-long earlier answer) are dropped first: read now,
+// they would be taken for this answer and shift every later exchange.
+int Attempt(int port, int requestLength, int expected) {
+    FlushInQ(port);
+    ComWrt(port, reinterpret_cast<const char *>(SendBuffer), requestLength);
+    WaitUntilSent();
+    if (SwitchesRts()) {
+        Delay(RTS_Timeout[BaudIndex()]);
+        ComSetEscape(port, 4);
+    }
+    if (expected == 0) {
+        if (SwitchesRts()) ComSetEscape(port, 3);
+        return 0;
+    }
+    int got = ComRd(port, reinterpret_cast<char *>(RecBuffer), expected);
+    if (SwitchesRts()) ComSetEscape(port, 3);
+    return got;
+}
+
+// Runs up to four attempts; 1 when an answer of `expected` bytes with a good checksum came.
+int Exchange(int requestLength, int expected, int report) {
+    int got = 0;
+    for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+        got = Attempt(OpenedPort, requestLength, expected);
+        if (got == expected && CrcMatches(RecBuffer, expected)) return 1;
+        ++Error_Count;
+        if (attempt == kAttempts) break;
+        // A damaged answer shows the instrument is there: try again at once. Silence or a
+        // short answer gets a pause first so the instrument can finish whatever it was doing.
+        if (got != expected) Delay(CommType == 0 ? kPauseDirect : kPauseBus);
+    }
+    if (report) {
+        if (got < 0)
+            SetErrorDetail("The serial port reported an error; the adapter may have been "
+                           "disconnected.");
+        Error(0, got == 0 ? 2 : 4);
+    }
+    return 0;
+}
+
+} // namespace
+
+int RequestAddress(int broadcast) {
+    if (CommType == 0) return 255;
+    if (broadcast) return 0;
+    return DeviceAddr & 0xFF;
+}
+
+int BuildReadFrame(unsigned char *frame, int address, unsigned start, unsigned count) {
+    frame[0] = static_cast<unsigned char>(address & 0xFF);
+    frame[1] = 3;
+    PutWord(frame + 2, start);
+    PutWord(frame + 4, count);
+    return AppendCrc(frame, 6);
+}
+
+int BuildWriteFrame(unsigned char *frame, int address, unsigned start, unsigned count,
+                    const unsigned char *data, int bytes) {
+    frame[0] = static_cast<unsigned char>(address & 0xFF);
+    frame[1] = 16;
+    PutWord(frame + 2, start);
+    PutWord(frame + 4, count);
+    frame[6] = static_cast<unsigned char>(bytes & 0xFF);
+    std::memmove(frame + 7, data, static_cast<size_t>(bytes));
+    return AppendCrc(frame, 7 + bytes);
+}
+
+int BuildDiagnoseFrame(unsigned char *frame, int address) {
+    frame[0] = static_cast<unsigned char>(address & 0xFF);
+    frame[1] = 8;
+    frame[2] = 0x00;
+    frame[3] = 0x00;
+    frame[4] = 0xAA;
+    frame[5] = 0x55;
+    return AppendCrc(frame, 6);
+}
+
+int Read(record *image, int block, int report) {
+    BlockDesc d;
+    if (!DescribeReadBlock(block, image, &d)) {
+        // Nothing was sent (an unknown block, or a logger count the buffers cannot hold); the
+        // caller still learns that no data arrived.
+        if (report) Error(0, 4);
+        return 0;
+    }
+    int length = BuildReadFrame(SendBuffer, RequestAddress(0), d.start, d.count);
+    int expected = 2 * static_cast<int>(d.count) + 5;
+    if (!Exchange(length, expected, report)) return 0;
+    ConvertBlock(RecBuffer + 3, d.bytes, d.conversion);
+    std::memcpy(d.data, RecBuffer + 3, static_cast<size_t>(d.bytes));
+    return 1;
+}
+
+int Write(record *image, int block, int report, int broadcast) {
+    BlockDesc d;
+    if (!DescribeWriteBlock(block, image, &d)) {
+        if (report) Error(0, 4);
+        return 0;
+    }
+    int bytes = 2 * static_cast<int>(d.count);
+    std::memset(SendBuffer + 7, 0, static_cast<size_t>(bytes));
+    std::memcpy(SendBuffer + 7, d.data, static_cast<size_t>(d.bytes));
+    ConvertBlock(SendBuffer + 7, d.bytes, d.conversion);
+    int length = BuildWriteFrame(SendBuffer, RequestAddress(broadcast), d.start, d.count,
+                                 SendBuffer + 7, bytes);
+    if (broadcast) {
+        Attempt(OpenedPort, length, 0);
+        return 1;
+    }
+    return Exchange(length, 8, report);
+}
+
+int Diagnose(int port, int address) {
+    int length = BuildDiagnoseFrame(SendBuffer, address);
+    FlushInQ(port);
+    ComWrt(port, reinterpret_cast<const char *>(SendBuffer), length);
+    WaitUntilSent();
+    if (SwitchesRts()) {
+        Delay(RTS_Timeout[BaudIndex()]);
+        ComSetEscape(port, 4);
+    }
+    int got = ComRd(port, reinterpret_cast<char *>(RecBuffer), 8);
+    if (SwitchesRts()) ComSetEscape(port, 3);
+    return got == 8 && CrcMatches(RecBuffer, 8) ? 1 : 0;
+}
