@@ -1,0 +1,105 @@
+// Saving the edited configuration to a "*.KR7" file and opening one. The header captions come
+// from the main panel, so a file saved in another language carries that language's captions.
+#include "config/mainpanel.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "MainPan.h"
+#include "config/configfile.h"
+#include "config/record.h"
+#include "inifile/settings.h"
+#include "platform/ui/userint.h"
+
+char filename[260] = "";
+char PanelResourceFile[260] = "";
+
+const char *PanelResourcePath() {
+    if (PanelResourceFile[0] == '\0') {
+        char dir[260] = "";
+        if (GetProjectDir(dir, sizeof dir) < 0 ||
+            MakePathname(dir, "MainPan.uir", PanelResourceFile, sizeof PanelResourceFile) < 0)
+            snprintf(PanelResourceFile, sizeof PanelResourceFile, "MainPan.uir");
+    }
+    return PanelResourceFile;
+}
+
+namespace {
+
+struct Caption {
+    char text[256];
+};
+
+// Text of a caption control (a text message) or the label of a field.
+void ValueText(int control, Caption *c) {
+    c->text[0] = '\0';
+    GetCtrlVal(MainPanel, control, c->text, sizeof c->text);
+}
+void LabelText(int control, Caption *c) {
+    c->text[0] = '\0';
+    GetCtrlAttribute(MainPanel, control, ATTR_LABEL_TEXT, c->text, sizeof c->text);
+}
+
+void DialogTitle(int entry, char *title, int size) {
+    title[0] = '\0';
+    GetLabelFromIndex(MainPanel, PANEL_FILE_CAPTIONS, entry, title, size);
+}
+
+} // namespace
+
+void CmSaveToFile(int, int, void *, int) {
+    StampDateTime();
+
+    char title[256], path[260] = "";
+    DialogTitle(0, title, sizeof title);
+    const char *defaultFile = filename[0] ? filename : "*.KR7";
+    const int chosen =
+        FileSelectPopup("", defaultFile, "*.KR7", title, VAL_SAVE_BUTTON, path, sizeof path);
+    if (chosen <= VAL_NO_FILE_SELECTED || path[0] == '\0') return;
+    snprintf(filename, sizeof filename, "%s", path);
+
+    Caption date, time, vt, ct, system, out1, out2, limOn, limOff, pulse, descr, addr, baud;
+    LabelText(PANEL_DATE, &date);
+    LabelText(PANEL_TIME, &time);
+    ValueText(PANEL_VT_CAPTION, &vt);
+    ValueText(PANEL_CT_CAPTION, &ct);
+    LabelText(PANEL_SYSTEM, &system);
+    ValueText(PANEL_OUT1_CAPTION, &out1);
+    ValueText(PANEL_OUT2_CAPTION, &out2);
+    LabelText(PANEL_LIMON1, &limOn);
+    LabelText(PANEL_LIMOFF1, &limOff);
+    LabelText(PANEL_PULSRATE1, &pulse);
+    ValueText(PANEL_DESCR_CAPTION, &descr);
+    ValueText(PANEL_ADDR_CAPTION, &addr);
+    ValueText(PANEL_BAUD_CAPTION, &baud);
+    const ConfigCaptions captions = {date.text,  time.text, vt.text,    ct.text,     system.text,
+                                     out1.text,  out2.text, limOn.text, limOff.text, pulse.text,
+                                     descr.text, addr.text, baud.text};
+
+    ConfigStamp stamp{};
+    GetCtrlVal(MainPanel, PANEL_DATE, stamp.date, sizeof stamp.date);
+    GetCtrlVal(MainPanel, PANEL_TIME, stamp.time, sizeof stamp.time);
+
+    // The connection type and the description are taken as the panel shows them.
+    int system = Konf.System;
+    GetCtrlVal(MainPanel, PANEL_SYSTEM, &system);
+    char description[256] = "";
+    GetCtrlVal(MainPanel, PANEL_DESCR, description, sizeof description);
+    const ConfigShown shown = {system, description};
+
+    WriteConfigFile(filename, &Konf, captions, stamp, shown);
+}
+
+void CmFileOpen(int, int, void *, int) {
+    char title[256], path[260] = "";
+    DialogTitle(1, title, sizeof title);
+    const int chosen =
+        FileSelectPopup("", "*.KR7", "*.KR7", title, VAL_LOAD_BUTTON, path, sizeof path);
+    if (chosen <= VAL_NO_FILE_SELECTED || path[0] == '\0') return;
+    snprintf(filename, sizeof filename, "%s", path);
+
+    if (!OpenConfigFile(filename, &Konf)) return;
+    NewINIFile(); // the settings file takes the file's module and rated values
+    ActivateObjects();
+    ShowAll();
+}

@@ -1,0 +1,8 @@
+// Helpers shared by the main panel's callback files.
+#pragma once
+
+// Appends entry `entry` (label and value) of a hidden source list of the main panel to `target`.
+void CopyListEntry(int sourceList, int entry, int target);
+
+// Which output (0 or 1) a control of the output groups belongs to.
+int OutputOfControl(int control);
