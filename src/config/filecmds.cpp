@@ -58,12 +58,12 @@ void CmSaveToFile(int, int, void *, int) {
     if (chosen <= VAL_NO_FILE_SELECTED || path[0] == '\0') return;
     snprintf(filename, sizeof filename, "%s", path);
 
-    Caption date, time, vt, ct, system, out1, out2, limOn, limOff, pulse, descr, addr, baud;
+    Caption date, time, vt, ct, systemLabel, out1, out2, limOn, limOff, pulse, descr, addr, baud;
     LabelText(PANEL_DATE, &date);
     LabelText(PANEL_TIME, &time);
     ValueText(PANEL_VT_CAPTION, &vt);
     ValueText(PANEL_CT_CAPTION, &ct);
-    LabelText(PANEL_SYSTEM, &system);
+    LabelText(PANEL_SYSTEM, &systemLabel);
     ValueText(PANEL_OUT1_CAPTION, &out1);
     ValueText(PANEL_OUT2_CAPTION, &out2);
     LabelText(PANEL_LIMON1, &limOn);
@@ -72,20 +72,20 @@ void CmSaveToFile(int, int, void *, int) {
     ValueText(PANEL_DESCR_CAPTION, &descr);
     ValueText(PANEL_ADDR_CAPTION, &addr);
     ValueText(PANEL_BAUD_CAPTION, &baud);
-    const ConfigCaptions captions = {date.text,  time.text, vt.text,    ct.text,     system.text,
-                                     out1.text,  out2.text, limOn.text, limOff.text, pulse.text,
-                                     descr.text, addr.text, baud.text};
+    const ConfigCaptions captions = {
+        date.text,  time.text,   vt.text,    ct.text,    systemLabel.text, out1.text, out2.text,
+        limOn.text, limOff.text, pulse.text, descr.text, addr.text,        baud.text};
 
     ConfigStamp stamp{};
     GetCtrlVal(MainPanel, PANEL_DATE, stamp.date, sizeof stamp.date);
     GetCtrlVal(MainPanel, PANEL_TIME, stamp.time, sizeof stamp.time);
 
     // The connection type and the description are taken as the panel shows them.
-    int system = Konf.System;
-    GetCtrlVal(MainPanel, PANEL_SYSTEM, &system);
+    int shownSystem = Konf.System;
+    GetCtrlVal(MainPanel, PANEL_SYSTEM, &shownSystem);
     char description[256] = "";
     GetCtrlVal(MainPanel, PANEL_DESCR, description, sizeof description);
-    const ConfigShown shown = {system, description};
+    const ConfigShown shown = {shownSystem, description};
 
     WriteConfigFile(filename, &Konf, captions, stamp, shown);
 }
