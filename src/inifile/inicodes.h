@@ -19,9 +19,9 @@ enum {
     INI_ERR_NOT_FOUND = -5103,
     INI_ERR_ACCESS_DENIED = -5104, // target not writable, write or rename refused
     INI_ERR_DISK_FULL = -5105,
-    INI_ERR_IO = -5106,            // any other write or rename failure
-    INI_ERR_BAD_DATA = -5107,      // a data text that no Ini_PutData can have written
-    INI_ERR_NAME_TOO_LONG = -5108, // a name whose written line could not be read back whole
+    INI_ERR_IO = -5106,       // any other write or rename failure
+    INI_ERR_BAD_DATA = -5107, // a data text that no Ini_PutData can have written
+    INI_ERR_BAD_NAME = -5108, // empty, too long, or a name that would not read back the same
 };
 
 // Text of any of the codes above ("" for 0 and unknown codes). Never null.

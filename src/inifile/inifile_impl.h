@@ -1,0 +1,93 @@
+// Inside of an INI document, shared by the engine's source files only.
+#pragma once
+
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "inifile/inifile.h"
+
+struct IniItem {
+    std::string name;
+    std::string value; // as stored in the file, without enclosing quotes
+    bool quoted = false;
+    int line = 0; // file line it was read from; 0 when added in memory
+};
+
+struct IniSection {
+    std::string name;
+    std::vector<std::unique_ptr<IniItem>> items; // visible order
+    std::vector<IniItem *> index;                // sorted lookup copy, valid while hasIndex
+    bool hasIndex = false;
+    bool autoSort = false;
+    int line = 0;
+};
+
+struct IniDocRec {
+    std::vector<std::unique_ptr<IniSection>> sections; // visible order
+    std::vector<IniSection *> index;                   // sorted lookup copy, valid while hasIndex
+    bool hasIndex = false;
+    IniSection *last = nullptr; // one-entry cache of the last section found
+    bool autoSort = false;
+    int lastLine = -1;
+    std::string separator = "=";
+    std::string writtenSeparator = " = ";
+    char sectionStart = '[';
+    char sectionEnd = ']';
+    std::string comment = ";";
+    bool duplicateChecking = true;
+    Ini_SectionFilterFunc filter = nullptr;
+    void *filterData = nullptr;
+    std::string stringBuffer; // result of Ini_GetPointerToString
+};
+
+namespace ini {
+
+inline bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+std::string_view Trim(std::string_view s);
+inline std::string_view TrimmedName(const char *s) {
+    return Trim(s != nullptr ? std::string_view(s) : std::string_view());
+}
+
+// Case-insensitive order of names (ASCII letters folded; other bytes compare as unsigned, which
+// keeps UTF-8 text in code-point order).
+int CompareNames(std::string_view a, std::string_view b);
+inline bool NameLess(const std::string &a, const std::string &b) {
+    return CompareNames(a, b) < 0;
+}
+
+IniSection *FindSection(IniDoc ini, std::string_view name);
+IniItem *FindItem(const IniSection *sec, std::string_view name);
+// Looks up an item for a read access (the line of last access is set by the caller on success).
+IniItem *LookupItem(IniDoc ini, const char *section, const char *item);
+
+// Appends a section while reading (no sorting, no index upkeep: the reader rebuilds both).
+IniSection *AppendSection(IniDoc ini, std::string_view name, int line);
+// The common body of every Put: finds or creates the section and adds or replaces the item.
+int AddItem(IniDoc ini, const char *section, const char *item, std::string value, bool quoted);
+
+// Ini_WriteToFile without a path.
+int IniWriteToStdout(IniDoc ini);
+
+void SortSections(IniDoc ini);
+void SortItems(IniSection *sec);
+void BuildIndexes(IniDoc ini);
+void DropIndexes(IniDoc ini);
+
+// Runs body, turning an exhausted heap into the out-of-memory code.
+template <class F> int Guarded(F body) {
+    try {
+        return body();
+    } catch (const std::bad_alloc &) {
+        return INI_ERR_OUT_OF_MEMORY;
+    } catch (const std::length_error &) {
+        return INI_ERR_OUT_OF_MEMORY;
+    }
+}
+
+} // namespace ini

@@ -1,0 +1,181 @@
+// Line reader: a block-buffered splitter of byte streams into lines, with position counters.
+#include "inifile/linefile.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+constexpr int kBlockSize = 2048;
+
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n' || c == '\0';
+}
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+} // namespace
+
+struct LineFileRec {
+    LineFile_ReadFunc read = nullptr;
+    void *data = nullptr;
+    char block[kBlockSize];
+    int pos = 0;
+    int left = 0;
+    long total = 0;
+    char lastTerm = '\0';
+    int lines = 0;
+    long lastOffset = -1;
+    int extraTerm = 0;
+    long emptyChars = 0;
+};
+
+const char *Ini_ErrorText(int code) {
+    switch (code) {
+    case INI_ERR_OPEN_READ:
+        return "Could Not Open File For Reading";
+    case INI_ERR_READ:
+        return "Error Reading From File";
+    case INI_ERR_NO_TEMP_NAME:
+        return "Could Not Find Unused Temporary File Name";
+    case INI_ERR_CREATE_TEMP:
+        return "Could Not Create Temporary File";
+    case INI_ERR_INVALID_INT:
+        return "Invalid Integer Number";
+    case INI_ERR_INVALID_UINT:
+        return "Invalid Unsigned Integer Number";
+    case INI_ERR_INVALID_DOUBLE:
+        return "Invalid Floating Point Number";
+    case INI_ERR_INVALID_BOOL:
+        return "Invalid Boolean Value";
+    case INI_ERR_OUT_OF_MEMORY:
+        return "Out Of Memory";
+    case INI_ERR_NULL_ARGUMENT:
+        return "Null Argument";
+    case INI_ERR_NOT_FOUND:
+        return "Not Found";
+    case INI_ERR_ACCESS_DENIED:
+        return "Access Denied";
+    case INI_ERR_DISK_FULL:
+        return "Disk Full";
+    case INI_ERR_IO:
+        return "Input/Output Error";
+    case INI_ERR_BAD_DATA:
+        return "Invalid Data Encoding";
+    case INI_ERR_BAD_NAME:
+        return "Invalid Section Or Item Name";
+    default:
+        return "";
+    }
+}
+
+int LineFile_ReadFromFile(void *callbackData, int maxBytes, int *bytesRead, char *buffer) {
+    auto *file = static_cast<FILE *>(callbackData);
+    *bytesRead = 0;
+    if (file == nullptr) return INI_ERR_NULL_ARGUMENT;
+    if (maxBytes <= 0) return 0;
+    size_t n = std::fread(buffer, 1, static_cast<size_t>(maxBytes), file);
+    *bytesRead = static_cast<int>(n);
+    if (n == 0 && std::ferror(file)) return INI_ERR_READ;
+    return 0;
+}
+
+LineFile LineFile_New(LineFile_ReadFunc readFunction, void *callbackData) {
+    auto *lf = new (std::nothrow) LineFileRec;
+    if (lf == nullptr) return nullptr;
+    lf->read = readFunction != nullptr ? readFunction : LineFile_ReadFromFile;
+    lf->data = callbackData;
+    return lf;
+}
+
+void LineFile_Dispose(LineFile lineFile) {
+    delete lineFile;
+}
+
+int LineFile_Read(LineFile lf, char *buffer, int maxChars, int *numCharsRead, int *endOfFile) {
+    if (numCharsRead != nullptr) *numCharsRead = 0;
+    if (lf == nullptr || endOfFile == nullptr || buffer == nullptr) return INI_ERR_NULL_ARGUMENT;
+    if (maxChars < 0) maxChars = 0;
+    *endOfFile = 0;
+    lf->extraTerm = 0;
+    lf->lastOffset = lf->total - lf->left;
+
+    int stored = 0;
+    bool first = true;
+    bool complete = false;
+    int err = 0;
+    while (!complete) {
+        if (lf->left == 0) {
+            int got = 0;
+            err = lf->read(lf->data, kBlockSize, &got, lf->block);
+            if (err < 0) break;
+            // A source that claims more than it was asked for is not trusted past the block.
+            if (got < 0) got = 0;
+            if (got > kBlockSize) got = kBlockSize;
+            lf->pos = 0;
+            lf->left = got;
+            lf->total += got;
+            if (got == 0) {
+                if (stored == 0)
+                    *endOfFile = 1;
+                else
+                    complete = true;
+                break;
+            }
+        }
+        char c = lf->block[lf->pos++];
+        lf->left--;
+        if (IsLineEnd(c)) {
+            if (first && c != lf->lastTerm) {
+                // Second half of a CR LF / LF CR pair that ended the previous line.
+                lf->lastOffset++;
+                lf->extraTerm++;
+                first = false;
+                continue;
+            }
+            lf->lastTerm = c;
+            complete = true;
+            break;
+        }
+        first = false;
+        if (stored < maxChars) buffer[stored++] = c;
+    }
+    buffer[stored] = '\0';
+    if (numCharsRead != nullptr) *numCharsRead = stored;
+    if (complete) lf->lines++;
+    return err < 0 ? err : 0;
+}
+
+int LineFile_ReadNonEmpty(LineFile lf, char *buffer, int maxChars, int *numCharsRead,
+                          int *endOfFile) {
+    if (numCharsRead != nullptr) *numCharsRead = 0;
+    if (lf == nullptr || endOfFile == nullptr || buffer == nullptr) return INI_ERR_NULL_ARGUMENT;
+    long skipped = 0;
+    for (;;) {
+        int n = 0;
+        int err = LineFile_Read(lf, buffer, maxChars, &n, endOfFile);
+        if (numCharsRead != nullptr) *numCharsRead = n;
+        if (err < 0 || *endOfFile) {
+            lf->emptyChars = skipped;
+            return err;
+        }
+        bool blank = true;
+        for (int i = 0; i < n && blank; ++i) blank = IsBlank(buffer[i]);
+        if (!blank) break;
+        skipped += n + lf->extraTerm + 1;
+    }
+    lf->emptyChars = skipped;
+    return 0;
+}
+
+int LineFile_NumLinesRead(LineFile lf) {
+    return lf != nullptr ? lf->lines : 0;
+}
+long LineFile_OffsetOfLastLine(LineFile lf) {
+    return lf != nullptr ? lf->lastOffset : -1;
+}
+int LineFile_NumExtraLineTermChars(LineFile lf) {
+    return lf != nullptr ? lf->extraTerm : 0;
+}
+long LineFile_NumCharsInEmptyLines(LineFile lf) {
+    return lf != nullptr ? lf->emptyChars : 0;
+}
