@@ -1,0 +1,12 @@
+// Build-time checks of the message tables: the numbers that the program raises must all have
+// a text. The texts themselves are in the header.
+#include "link/messages.h"
+
+namespace messages {
+
+static_assert(Count(kErrorTitles) == 7, "error titles 0..6 are raised");
+static_assert(Count(kErrorMessages) == 10, "error messages 0..9 are raised");
+static_assert(Count(kWarningTitles) == 3 && Count(kWarningMessages) == 3,
+              "confirmations 0..2 are asked");
+
+} // namespace messages
