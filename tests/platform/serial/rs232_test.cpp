@@ -1,0 +1,205 @@
+// The serial platform on real pseudo-terminals: result codes of a failed open, exclusive use,
+// reads bounded by the answer time-out, a vanishing peer, queue flushes and modem lines.
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "platform/serial/rs232.h"
+
+namespace {
+
+double Now() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The master side of a pseudo-terminal; the port layer opens the slave side by path.
+struct Pty {
+    int master = -1;
+    std::string path;
+    Pty() {
+        master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return;
+        path = ptsname(master);
+    }
+    ~Pty() { Close(); }
+    void Close() {
+        if (master >= 0) close(master);
+        master = -1;
+    }
+    void Send(const char *bytes, size_t n) { ASSERT_EQ(write(master, bytes, n), (ssize_t)n); }
+};
+
+class SerialTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_FALSE(pty.path.empty());
+        ASSERT_EQ(OpenComPath(1, pty.path.c_str(), 9600, kComParityNone, 8, 1), 0)
+            << ComLastErrorText();
+    }
+    void TearDown() override {
+        CloseCom(1);
+        CloseCom(2);
+        ResetComPortDevices();
+    }
+    Pty pty;
+};
+
+TEST(SerialOpen, FailuresMapToTheCodesTheLinkTellsApart) {
+    Pty pty;
+    std::string file = "/tmp/kr7m-serial-test-file";
+    std::string dir = "/tmp/kr7m-serial-test-dir";
+    FILE *f = fopen(file.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    fclose(f);
+    mkdir(dir.c_str(), 0700);
+    struct Case {
+        int port;
+        const char *path;
+        int code;
+        const char *mentions;
+    } cases[] = {
+        {0, nullptr, kComBadPort, "Port 0"},
+        {9, nullptr, kComBadPort, "Port 9"},
+        {3, "/dev/kr7m-no-such-tty", kComNoPort, "/dev/kr7m-no-such-tty"},
+        {3, file.c_str(), kComNoPort, "not a serial device"},
+        {3, dir.c_str(), kComIoError, dir.c_str()},
+        {3, pty.path.c_str(), 0, nullptr},
+    };
+    for (const Case &c : cases) {
+        if (c.path) SetComPortDevice(c.port, c.path);
+        int r = OpenComConfig(c.port, "COM", 9600, kComParityNone, 8, 1, 512, 512);
+        EXPECT_EQ(r, c.code) << c.port << " " << (c.path ? c.path : "");
+        if (c.mentions) {
+            EXPECT_NE(std::string(ComLastErrorText()).find(c.mentions), std::string::npos)
+                << ComLastErrorText();
+        } else {
+            EXPECT_STREQ(ComLastErrorText(), "");
+        }
+        if (r == 0) CloseCom(c.port);
+    }
+    // Settings no UART takes are refused before anything is opened.
+    SetComPortDevice(3, pty.path.c_str());
+    EXPECT_EQ(OpenComConfig(3, "COM3", 12345, 0, 8, 1, 512, 512), kComBadSetting);
+    EXPECT_EQ(OpenComConfig(3, "COM3", 9600, 0, 9, 1, 512, 512), kComBadSetting);
+    EXPECT_EQ(OpenComConfig(3, "COM3", 9600, 0, 8, 3, 512, 512), kComBadSetting);
+    unlink(file.c_str());
+    rmdir(dir.c_str());
+    ResetComPortDevices();
+}
+
+TEST_F(SerialTest, SecondOpenerIsTurnedAwayUntilClose) {
+    EXPECT_EQ(OpenComPath(2, pty.path.c_str(), 9600, kComParityNone, 8, 1), kComCannotOpen);
+    EXPECT_NE(std::string(ComLastErrorText()).find("in use"), std::string::npos);
+
+    // Another program.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        _exit(OpenComPath(2, pty.path.c_str(), 9600, kComParityNone, 8, 1) == kComCannotOpen ? 0
+                                                                                             : 1);
+    }
+    int st = 0;
+    ASSERT_EQ(waitpid(child, &st, 0), child);
+    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0);
+
+    EXPECT_EQ(CloseCom(1), 0);
+    EXPECT_EQ(OpenComPath(2, pty.path.c_str(), 9600, kComParityNone, 8, 1), 0);
+}
+
+TEST_F(SerialTest, PseudoTerminalTakesEvenParityAndHasNoModemLines) {
+    CloseCom(1);
+    ASSERT_EQ(OpenComPath(1, pty.path.c_str(), 9600, kComParityEven, 8, 1), 0)
+        << ComLastErrorText();
+    EXPECT_EQ(ComIsPseudoTerminal(1), 1);
+    EXPECT_EQ(ComSetEscape(1, 3), 0);
+    EXPECT_EQ(ComSetEscape(1, 4), 0);
+    EXPECT_EQ(ComSetEscape(1, 99), kComIoError);
+}
+
+TEST_F(SerialTest, ReadReturnsOnceTheBytesAreIn) {
+    ASSERT_EQ(SetComTime(1, 5.0), 0);
+    std::thread peer([this] {
+        usleep(30000);
+        pty.Send("abc", 3);
+        usleep(30000);
+        pty.Send("de", 2);
+    });
+    char buf[8];
+    double start = Now();
+    EXPECT_EQ(ComRd(1, buf, 5), 5);
+    EXPECT_LT(Now() - start, 2.5) << "waited for the time-out although the answer was complete";
+    peer.join();
+    EXPECT_EQ(std::string(buf, 5), "abcde");
+}
+
+TEST_F(SerialTest, ReadGivesUpAfterTheTimeOutWithWhatCame) {
+    ASSERT_EQ(SetComTime(1, 0.05), 0);
+    pty.Send("xyz", 3);
+    char buf[8];
+    double start = Now();
+    EXPECT_EQ(ComRd(1, buf, 8), 3);
+    EXPECT_GE(Now() - start, 0.045);
+    start = Now();
+    EXPECT_EQ(ComRd(1, buf, 8), 0);
+    EXPECT_GE(Now() - start, 0.045);
+}
+
+TEST_F(SerialTest, VanishedPeerEndsReadsAndWrites) {
+    ASSERT_EQ(SetComTime(1, 5.0), 0);
+    std::thread peer([this] {
+        usleep(30000);
+        pty.Close();
+    });
+    char buf[8];
+    double start = Now();
+    EXPECT_LT(ComRd(1, buf, 8), 0);
+    EXPECT_LT(Now() - start, 2.5);
+    peer.join();
+    EXPECT_LT(ComWrt(1, "x", 1), 0);
+    EXPECT_EQ(CloseCom(1), 0);
+}
+
+TEST_F(SerialTest, WritesDrainAndFlushDropsPendingInput) {
+    EXPECT_EQ(ComWrt(1, "hello", 5), 5);
+    EXPECT_EQ(ComDrain(1, 1.0), 0);
+    EXPECT_EQ(GetOutQLen(1), 0);
+    char buf[8];
+    EXPECT_EQ(read(pty.master, buf, sizeof buf), 5);
+
+    pty.Send("stale", 5);
+    usleep(20000);
+    EXPECT_EQ(FlushInQ(1), 0);
+    pty.Send("new", 3);
+    SetComTime(1, 0.05);
+    ASSERT_EQ(ComRd(1, buf, 8), 3);
+    EXPECT_EQ(std::string(buf, 3), "new");
+}
+
+TEST(SerialClosed, OperationsOnAClosedPortFail) {
+    char buf[4];
+    EXPECT_EQ(CloseCom(4), kComNotOpen);
+    EXPECT_EQ(CloseCom(12), kComBadPort);
+    EXPECT_LT(ComWrt(4, "x", 1), 0);
+    EXPECT_LT(ComRd(4, buf, 4), 0);
+    EXPECT_LT(GetOutQLen(4), 0);
+    EXPECT_LT(ComSetEscape(4, 3), 0);
+    EXPECT_LT(SetComTime(4, 0.1), 0);
+}
+
+TEST(SerialDelay, WaitsAtLeastTheTimeAsked) {
+    double start = Now();
+    Delay(0.05);
+    EXPECT_GE(Now() - start, 0.049);
+    start = Now();
+    Delay(-1.0);
+    EXPECT_LT(Now() - start, 0.5);
+}
+
+} // namespace
