@@ -66,15 +66,6 @@ TEST(ConsoleReport, UnknownNumbersStillReadable) {
     EXPECT_NE(text.find("Confirm: Continue?"), std::string::npos) << text;
 }
 
-TEST(ConsoleReport, EveryRaisedPairHasText) {
-    for (int n = 0; n < messages::Count(messages::kErrorMessages); n++) {
-        EXPECT_GT(std::string(messages::ErrorMessage(n)).size(), 10u) << n;
-    }
-    for (int n = 0; n < 3; n++) {
-        EXPECT_NE(std::string(messages::WarningMessage(n)).find('?'), std::string::npos) << n;
-    }
-}
-
 TEST(ConsoleReport, WarnungAnswers) {
     struct {
         ConsoleAnswer mode;
