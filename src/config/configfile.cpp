@@ -94,24 +94,28 @@ bool ParseFloat(const std::string &field, float *out) {
     return true;
 }
 
+// How far the reader looks for the end of a line before it gives up on the file: far beyond
+// any configuration file, near enough that a big file chosen by mistake is refused quickly.
+constexpr size_t kLineScanMax = 1u << 20;
+
+enum LineResult { kLineRead, kLineMissing, kLineTooLong, kLineFailed };
+
 // Reads one line into out, keeping at most kConfigLineMax characters and skipping the rest.
-// The line end (LF, or CR LF) is not kept. Returns false at the end of the file with nothing
-// read, or on a read error (errno set, *failed true).
-bool ReadLine(FILE *f, std::string &out, bool *failed) {
+// The line end (LF, or CR LF) is not kept.
+LineResult ReadLine(FILE *f, std::string &out) {
     out.clear();
+    size_t length = 0;
     int c;
-    bool any = false;
-    while ((c = std::getc(f)) != EOF) {
-        any = true;
-        if (c == '\n') break;
-        if (out.size() < static_cast<size_t>(kConfigLineMax)) out += static_cast<char>(c);
+    while ((c = std::getc(f)) != EOF && c != '\n') {
+        if (length < static_cast<size_t>(kConfigLineMax)) out += static_cast<char>(c);
+        if (++length > kLineScanMax) return kLineTooLong;
     }
-    if (c == EOF && std::ferror(f)) {
-        *failed = true;
-        return false;
+    if (c == EOF && std::ferror(f)) return kLineFailed;
+    if (c == EOF && length == 0) return kLineMissing;
+    if (length <= static_cast<size_t>(kConfigLineMax) && !out.empty() && out.back() == '\r') {
+        out.pop_back();
     }
-    if (!out.empty() && out.back() == '\r') out.pop_back();
-    return any;
+    return kLineRead;
 }
 
 } // namespace
@@ -409,17 +413,21 @@ int OpenConfigFile(const char *path, record *rec) {
     }
 
     std::string header, values;
-    bool failed = false;
-    bool haveHeader = ReadLine(f, header, &failed);
-    bool haveValues = haveHeader && ReadLine(f, values, &failed);
+    LineResult first = ReadLine(f, header);
+    LineResult second = first == kLineRead ? ReadLine(f, values) : kLineMissing;
     int readErr = errno;
     std::fclose(f); // read-only: nothing to lose if closing fails
-    if (failed) {
+    if (first == kLineFailed || second == kLineFailed) {
         SetDetail(SysDetail(path, "cannot read", readErr));
         Error(2, 5);
         return 0;
     }
-    if (!haveHeader) {
+    if (first == kLineTooLong || second == kLineTooLong) {
+        SetDetail(std::string(path) + ": a line is far too long for a configuration file");
+        Error(3, 6);
+        return 0;
+    }
+    if (first == kLineMissing) {
         SetDetail(std::string(path) + ": the file is empty");
         Error(3, 6);
         return 0;
@@ -434,7 +442,7 @@ int OpenConfigFile(const char *path, record *rec) {
         Error(3, 6);
         return 0;
     }
-    if (!haveValues) {
+    if (second == kLineMissing) {
         SetDetail(std::string(path) + ": the line of values is missing");
         Error(3, 6);
         return 0;
