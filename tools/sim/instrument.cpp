@@ -114,6 +114,7 @@ void ResetLogger(SimInstrument &inst) {
 void RestartInterval(SimInstrument &inst) {
     inst.intervalStart = inst.now;
     inst.intervalSum[0] = inst.intervalSum[1] = inst.intervalSum[2] = 0;
+    inst.mean[0] = inst.mean[5] = inst.mean[10] = 0; // the running means start again
 }
 
 // Bit i of the mask resets group i of the extremes to the present values.

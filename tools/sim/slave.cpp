@@ -187,6 +187,14 @@ int RequestFramer::Next(bool silence, unsigned char *frame) {
                     return l;
                 }
             }
+            // Most likely garbage: a complete request further on need not wait for silence.
+            bool found = false;
+            for (int at = 1; at + 4 <= n && !found; ++at) {
+                int l = SimRequestLength(b + at, n - at);
+                found = l > 0 && l <= kMaxFrame && at + l <= n && CrcMatches(b + at, l);
+                if (found) Skip(static_cast<size_t>(at));
+            }
+            if (found) continue;
         }
         if (!silence) return 0; // the rest of the request may still come
         Skip(1);
