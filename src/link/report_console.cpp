@@ -9,6 +9,7 @@
 #include <ctime>
 #include <string>
 #include <strings.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,6 +45,13 @@ int ReadYes(FILE *in) {
     if (in == nullptr) return -1;
     char line[64];
     if (std::fgets(line, sizeof line, in) == nullptr) return -1;
+    if (std::strchr(line, '\n') == nullptr) {
+        // The rest of an over-long answer must not become the answer to the next question.
+        int c;
+        while ((c = std::fgetc(in)) != EOF && c != '\n') {
+        }
+        return 0;
+    }
     char *p = line;
     while (*p == ' ' || *p == '\t') p++;
     size_t n = std::strcspn(p, " \t\r\n");
@@ -107,8 +115,10 @@ int Warnung(int title, int message) {
                      messages::WarningMessage(message));
         std::fflush(out);
         int read = ReadYes(gIn);
-        if (read < 0) std::fputc('\n', out); // the prompt's line is not ended by an answer
         answer = read > 0 ? 1 : 0;
+        // A terminal echoes the typed answer; from a pipe or a closed input the prompt's line
+        // would stay open, so it is ended with the answer taken.
+        if (read < 0 || isatty(fileno(gIn)) != 1) std::fprintf(out, "%s\n", answer ? "yes" : "no");
         break;
     }
     }

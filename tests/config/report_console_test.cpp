@@ -99,11 +99,12 @@ TEST(ConsoleReport, WarnungAnswers) {
 
 TEST(ConsoleReport, AskReadsOneAnswerPerQuestion) {
     Capture out;
-    FILE *in = Input("y\nn\ny\n");
+    FILE *in = Input(("y\nn\n" + std::string(100, 'y') + "\ny\n").c_str());
     Console_SetInput(in);
     Console_SetAnswer(kConsoleAnswerAsk);
     EXPECT_EQ(Warnung(0, 0), 1);
     EXPECT_EQ(Warnung(0, 0), 0);
+    EXPECT_EQ(Warnung(1, 1), 0) << "an over-long answer is no";
     EXPECT_EQ(Warnung(2, 2), 1);
     EXPECT_EQ(Warnung(2, 2), 0) << "closed input declines";
     Console_SetInput(stdin);
