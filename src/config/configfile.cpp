@@ -331,7 +331,9 @@ bool ReplaceFile(const char *path, const std::string &data, std::string *detail)
     const char *what = nullptr; // the step that failed
     int err = 0;
     auto fail = [&](const char *step) {
-        if (what == nullptr) what = step, err = errno;
+        if (what != nullptr) return; // the first failure is the one worth telling
+        what = step;
+        err = errno;
     };
     if (fchmod(fd, TargetMode(target.c_str())) != 0) fail("cannot set permissions");
     if (what == nullptr && !WriteAll(fd, data)) fail("cannot write");
