@@ -164,7 +164,16 @@ int AddItem(IniDoc ini, const char *section, const char *item, std::string value
         }
 
         size_t keep = sec->items.size(); // where a replaced item stood
-        if (ini->duplicateChecking) {
+        if (ini->duplicateChecking && sec->autoSort) {
+            // Sorted: the items of that name stand together, found by binary search.
+            size_t hi = UpperPosition(sec->items, itemName);
+            size_t lo = hi;
+            while (lo > 0 && CompareNames(sec->items[lo - 1]->name, itemName) == 0) --lo;
+            if (sec->hasIndex)
+                for (size_t i = lo; i < hi; ++i) EraseFromIndex(sec->index, sec->items[i].get());
+            sec->items.erase(sec->items.begin() + static_cast<long>(lo),
+                             sec->items.begin() + static_cast<long>(hi));
+        } else if (ini->duplicateChecking) {
             for (size_t i = sec->items.size(); i-- > 0;) {
                 if (CompareNames(sec->items[i]->name, itemName) != 0) continue;
                 if (sec->hasIndex) EraseFromIndex(sec->index, sec->items[i].get());

@@ -199,6 +199,8 @@ TEST(IniSyntax, PutReplacesInPlaceOrAppends) {
     const Case cases[] = {
         {"replace in place", 0, 1, 0, "[S]\nA = 1\nb = 9\nC = 3\n\n"},
         {"replace with index", 0, 1, 1, "[S]\nA = 1\nb = 9\nC = 3\n\n"},
+        {"sorted replace", 1, 1, 0, "[S]\nA = 1\nb = 9\nC = 3\n\n"},
+        {"sorted replace with index", 1, 1, 1, "[S]\nA = 1\nb = 9\nC = 3\n\n"},
         {"append duplicate", 0, 0, 0, "[S]\nA = 1\nB = 2\nC = 3\nb = 9\n\n"},
         {"sorted duplicate after its twin", 1, 0, 0, "[S]\nA = 1\nB = 2\nb = 9\nC = 3\n\n"},
     };
