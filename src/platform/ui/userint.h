@@ -128,6 +128,11 @@ enum {
     UIE_NOT_A_LIST = -11,
     UIE_INDEX_OUT_OF_RANGE = -13,
     UIE_NO_DISPLAY = -14, // the toolkit cannot start
+    // Added: the user cannot reach the control or item (dimmed, hidden, behind a pop-up), so
+    // UserCommit/UserChooseMenu refuse it as the real user would be refused.
+    UIE_NOT_ACCESSIBLE = -15,
+    // Added: a print could not be written (PDF file not writable, printer refused).
+    UIE_PRINT_FAILED = -16,
     UIE_MISSING_ARGUMENT = -65,
 };
 
@@ -137,8 +142,15 @@ int RunUserInterface();                       // returns the code given to QuitU
 int QuitUserInterface(int code);
 int ProcessSystemEvents();                                // handles pending events, returns at once
 int PostDeferredCall(DeferredCallbackPtr fn, void *data); // runs fn from the event loop
+// Added: the reason for the last failed load, print or picture (file and line of a damaged
+// resource file, for example), so that a front end can say more than an error number.
+const char *UILastErrorDetail();
 
 // ---- panels -----------------------------------------------------------------------------------
+// Geometry: a top-level panel's top/left are its position on the screen and its width/height
+// the size of its content, menu bar and toolbar included. A child panel's top/left count from
+// the top-left of that content; its parent's controls sit in the client area below the menu
+// bar and toolbar (ATTR_CLIENT_TOP). Pop-up panels (kind="popup") are windows of their own.
 int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId);
 int DisplayPanel(int panel);
 int HidePanel(int panel);
@@ -201,6 +213,9 @@ int InsertTableRows(int panel, int control, int beforeRow, int count);
 int DeleteTableRows(int panel, int control, int row, int count); // count -1: to the end
 
 // ---- menu bars --------------------------------------------------------------------------------
+// Item 0 stands for the menu bar: ATTR_FIRST_ITEM of item 0 is its first menu. A submenu entry
+// (a <menu> inside a menu) is an item whose ATTR_SUBMENU is its own id; ATTR_FIRST_ITEM of it
+// gives its first entry. Separators have ids too (ATTR_IS_SEPARATOR) but no constant name.
 int LoadMenuBar(int panel, const char *resourceFile, int menuBarResourceId); // 0 panel: none
 int DiscardMenuBar(int menuBar);
 int GetPanelMenuBar(int panel);

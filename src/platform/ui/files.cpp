@@ -1,0 +1,242 @@
+// Files, printing, help and pictures: the file selection dialog, the program's directory,
+// printing a panel (to a printer or a PDF file), the help window and panel screenshots.
+#include "platform/ui/uiqt.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextBrowser>
+#include <QUrl>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace uiq {
+namespace {
+
+bool g_haveAnswer = false;
+std::string g_answer;
+std::string g_printFile;
+int g_printLandscape = 0;
+int g_printNoDialog = 0;
+QPointer<QTextBrowser> g_help;
+
+// "*.KR7" also matches "x.kr7": configuration files travel between systems that do not keep
+// the case of names.
+QString FilterFor(const QString &spec, const QString &types) {
+    QStringList patterns;
+    auto add = [&](const QString &pat) {
+        if (pat.isEmpty() || !pat.contains('*')) return;
+        if (!patterns.contains(pat)) patterns << pat;
+        if (!patterns.contains(pat.toLower())) patterns << pat.toLower();
+        if (!patterns.contains(pat.toUpper())) patterns << pat.toUpper();
+    };
+    for (const QString &t : types.split(';', Qt::SkipEmptyParts)) add(t.trimmed());
+    add(spec);
+    QString filter;
+    if (!patterns.isEmpty()) filter = "Files (" + patterns.join(' ') + ");;";
+    return filter + "All files (*)";
+}
+
+// Renders a widget onto the printer's page, scaled to fit and centred at the top.
+bool RenderOnto(QPrinter *printer, QWidget *w) {
+    QPixmap pix = w->grab();
+    QPainter painter;
+    if (!painter.begin(printer)) return false;
+    QRect page = printer->pageLayout().paintRectPixels(printer->resolution());
+    page.moveTo(0, 0);
+    QSize sz = pix.size().scaled(page.size(), Qt::KeepAspectRatio);
+    if (sz.width() > pix.width() * 8) sz = pix.size() * 8; // no absurd blow-up of tiny panels
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(QRect((page.width() - sz.width()) / 2, 0, sz.width(), sz.height()), pix);
+    return painter.end();
+}
+
+} // namespace
+} // namespace uiq
+
+using namespace uiq;
+
+int SetFileSelectAnswer(const char *path) {
+    g_haveAnswer = true;
+    g_answer = path ? path : "";
+    return 0;
+}
+
+int FileSelectPopup(const char *defaultDirectory, const char *defaultSpec, const char *fileTypes,
+                    const char *title, int buttonLabel, char *path, int size) {
+    if (!path || size <= 0) return UIE_MISSING_ARGUMENT;
+    path[0] = '\0';
+    QString chosen;
+    if (g_haveAnswer) {
+        g_haveAnswer = false;
+        chosen = QString::fromStdString(g_answer);
+    } else {
+        if (!EnsureApp()) return UIE_NO_DISPLAY;
+        QString spec = Q(defaultSpec);
+        QString dir = Q(defaultDirectory);
+        if (dir.isEmpty()) dir = QString::fromStdString(ProgramDir());
+        QFileDialog dlg(nullptr, Q(title), dir, FilterFor(spec, Q(fileTypes)));
+        if (PanelRec *p = FindPanel(ActivePanel()); p && p->window)
+            dlg.setParent(p->window->window(), Qt::Dialog);
+        dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+        bool save = buttonLabel == VAL_SAVE_BUTTON;
+        dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        if (!spec.isEmpty() && !spec.contains('*')) {
+            // A name rather than a pattern: offer it, in its own folder when it has one.
+            QFileInfo fi(spec);
+            if (fi.isAbsolute()) dlg.setDirectory(fi.absolutePath());
+            dlg.selectFile(fi.fileName());
+        }
+        if (save && spec.contains('*')) dlg.setDefaultSuffix(QFileInfo(spec).suffix());
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+            return VAL_NO_FILE_SELECTED;
+        chosen = dlg.selectedFiles().first();
+    }
+    if (chosen.isEmpty()) return VAL_NO_FILE_SELECTED;
+    // A path cut to fit would name another file: refuse instead.
+    if (CopyOut(chosen, path, size) != 0) {
+        path[0] = '\0';
+        return UIE_BAD_VALUE;
+    }
+    return QFileInfo::exists(chosen) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
+}
+
+int GetProjectDir(char *directory, int size) {
+    if (!directory || size <= 0) return UIE_MISSING_ARGUMENT;
+    std::string dir = ProgramDir();
+    if (static_cast<int>(dir.size()) >= size) {
+        directory[0] = '\0';
+        return UIE_BAD_VALUE;
+    }
+    memcpy(directory, dir.c_str(), dir.size() + 1);
+    return 0;
+}
+
+int MakePathname(const char *directory, const char *file, char *path, int size) {
+    if (!directory || !file || !path || size <= 0) return UIE_MISSING_ARGUMENT;
+    std::string d = directory, out;
+    if (d.empty())
+        out = file;
+    else if (d.back() == '/')
+        out = d + file;
+    else
+        out = d + "/" + file;
+    if (static_cast<int>(out.size()) >= size) {
+        path[0] = '\0';
+        return UIE_BAD_VALUE;
+    }
+    memcpy(path, out.c_str(), out.size() + 1);
+    return 0;
+}
+
+int GetFileInfo(const char *path, long *size) {
+    if (size) *size = 0;
+    if (!path) return 0;
+    struct stat st;
+    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    if (size) *size = static_cast<long>(st.st_size);
+    return 1;
+}
+
+int SetPrintAttribute(int attribute, int value) {
+    switch (attribute) {
+    case ATTR_PRINT_ORIENTATION:
+        g_printLandscape = value;
+        return 0;
+    case ATTR_PRINT_NO_DIALOG:
+        g_printNoDialog = value;
+        return 0;
+    default:
+        return UIE_BAD_ATTRIBUTE;
+    }
+}
+
+int SetPrintAttribute(int attribute, const char *text) {
+    if (attribute != ATTR_PRINT_OUTPUT_FILE) return UIE_BAD_ATTRIBUTE;
+    g_printFile = text ? text : "";
+    return 0;
+}
+
+int PrintPanel(int panel) {
+    PanelRec *p = FindPanel(panel);
+    if (!p || !p->window) return UIE_BAD_HANDLE;
+    QWidget *w = p->window;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(g_printLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setDocName(p->window->property("kr7mTitle").toString());
+    if (!g_printFile.empty()) {
+        // To a PDF file without a dialog: written beside the target and renamed over it, so a
+        // failed print never leaves half a file.
+        std::string tmp = g_printFile + ".part";
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(tmp));
+        if (!RenderOnto(&printer, w)) {
+            unlink(tmp.c_str());
+            SetLastError(g_printFile + ": cannot write the PDF file");
+            return UIE_PRINT_FAILED;
+        }
+        if (rename(tmp.c_str(), g_printFile.c_str()) != 0) {
+            SetLastError(g_printFile + ": " + strerror(errno));
+            unlink(tmp.c_str());
+            return UIE_PRINT_FAILED;
+        }
+        return 0;
+    }
+    if (!g_printNoDialog) {
+        QPrintDialog dlg(&printer, w->window());
+        dlg.setWindowTitle("Print");
+        // With no printer installed the dialog still offers printing to a PDF file.
+        dlg.setOption(QAbstractPrintDialog::PrintToFile, true);
+        if (dlg.exec() != QDialog::Accepted) return 1;
+    }
+    if (!RenderOnto(&printer, w)) {
+        SetLastError("printing failed");
+        return UIE_PRINT_FAILED;
+    }
+    return 0;
+}
+
+int SystemHelp(const char *helpFile, const char *title) {
+    if (!helpFile) return UIE_MISSING_ARGUMENT;
+    if (!EnsureApp()) return UIE_NO_DISPLAY;
+    if (!g_help) {
+        g_help = new QTextBrowser();
+        g_help->setAttribute(Qt::WA_DeleteOnClose, false);
+        g_help->setOpenExternalLinks(true);
+        g_help->resize(760, 600);
+    }
+    g_help->setWindowTitle(title && *title ? Q(title) : QString("Help"));
+    int rc = 0;
+    if (GetFileInfo(helpFile, nullptr)) {
+        g_help->setSource(QUrl::fromLocalFile(QFileInfo(Q(helpFile)).absoluteFilePath()));
+    } else {
+        // The viewer says what is missing rather than showing nothing.
+        g_help->setHtml("<h3>Help is not available</h3><p>The help file <tt>" +
+                        Q(helpFile).toHtmlEscaped() + "</tt> cannot be found.</p>");
+        rc = UIE_FILE_NOT_FOUND;
+    }
+    g_help->show();
+    g_help->raise();
+    g_help->activateWindow();
+    return rc;
+}
+
+int SavePanelImage(int panel, const char *pngPath) {
+    PanelRec *p = FindPanel(panel);
+    if (!p || !p->window) return UIE_BAD_HANDLE;
+    if (!pngPath || !*pngPath) return UIE_MISSING_ARGUMENT;
+    QPixmap pix = p->window->grab();
+    if (pix.isNull() || !pix.save(Q(pngPath), "PNG")) {
+        SetLastError(std::string(pngPath) + ": cannot write the picture");
+        return UIE_FILE_NOT_FOUND;
+    }
+    return 0;
+}

@@ -1,0 +1,246 @@
+// Entries of rings and lists (label and integer value) and the cells of tables.
+#include "platform/ui/uiqt.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QTableWidget>
+
+namespace uiq {
+namespace {
+
+CtrlRec *ListCtrl(int panel, int control, int *err) {
+    CtrlRec *c = LookupCtrl(panel, control, err);
+    if (c && c->kind != CTRL_RING && c->kind != CTRL_LIST) {
+        *err = UIE_NOT_A_LIST;
+        return nullptr;
+    }
+    return c;
+}
+
+QTableWidget *TableCtrl(int panel, int control, int *err) {
+    CtrlRec *c = LookupCtrl(panel, control, err);
+    if (!c) return nullptr;
+    auto *t = qobject_cast<QTableWidget *>(c->w.data());
+    if (!t) *err = UIE_BAD_CONTROL;
+    return t;
+}
+
+int Count(CtrlRec *c) {
+    return static_cast<int>(c->items.size());
+}
+
+} // namespace
+} // namespace uiq
+
+using namespace uiq;
+
+int ClearListCtrl(int panel, int control) {
+    int err = 0;
+    CtrlRec *c = ListCtrl(panel, control, &err);
+    if (!c) return err;
+    c->items.clear();
+    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
+        QSignalBlocker block(cb);
+        cb->clear();
+    } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
+        QSignalBlocker block(lw);
+        lw->clear();
+    }
+    return 0;
+}
+
+int InsertListItem(int panel, int control, int index, const char *label, int value) {
+    int err = 0;
+    CtrlRec *c = ListCtrl(panel, control, &err);
+    if (!c) return err;
+    if (!label) return UIE_MISSING_ARGUMENT;
+    if (index == -1) index = Count(c);
+    if (index < 0 || index > Count(c)) return UIE_INDEX_OUT_OF_RANGE;
+    c->items.insert(c->items.begin() + index, ListEntry{Q(label), value});
+    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
+        QSignalBlocker block(cb);
+        cb->insertItem(index, Q(label), value);
+    } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
+        QSignalBlocker block(lw);
+        lw->insertItem(index, Q(label));
+        if (lw->currentRow() < 0) lw->setCurrentRow(0);
+    }
+    return 0;
+}
+
+int DeleteListItem(int panel, int control, int index, int count) {
+    int err = 0;
+    CtrlRec *c = ListCtrl(panel, control, &err);
+    if (!c) return err;
+    if (index < 0 || index >= Count(c)) return UIE_INDEX_OUT_OF_RANGE;
+    if (count < 0 || index + count > Count(c)) count = Count(c) - index;
+    c->items.erase(c->items.begin() + index, c->items.begin() + index + count);
+    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
+        QSignalBlocker block(cb);
+        for (int i = 0; i < count; ++i) cb->removeItem(index);
+    } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
+        QSignalBlocker block(lw);
+        for (int i = 0; i < count; ++i) delete lw->takeItem(index);
+    }
+    return 0;
+}
+
+int GetNumListItems(int panel, int control, int *count) {
+    if (!count) return UIE_MISSING_ARGUMENT;
+    int err = 0;
+    CtrlRec *c = ListCtrl(panel, control, &err);
+    if (!c) return err;
+    *count = Count(c);
+    return 0;
+}
+
+int GetLabelFromIndex(int panel, int control, int index, char *label, int size) {
+    if (!label || size <= 0) return UIE_MISSING_ARGUMENT;
+    label[0] = '\0';
+    int err = 0;
+    CtrlRec *c = ListCtrl(panel, control, &err);
+    if (!c) return err;
+    if (index < 0 || index >= Count(c)) return UIE_INDEX_OUT_OF_RANGE;
+    return CopyOut(c->items[static_cast<size_t>(index)].label, label, size);
+}
+
+int ReplaceListItem(int panel, int control, int index, const char *label, int value) {
+    int err = 0;
+    CtrlRec *c = ListCtrl(panel, control, &err);
+    if (!c) return err;
+    if (!label) return UIE_MISSING_ARGUMENT;
+    if (index < 0 || index >= Count(c)) return UIE_INDEX_OUT_OF_RANGE;
+    c->items[static_cast<size_t>(index)] = ListEntry{Q(label), value};
+    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
+        QSignalBlocker block(cb);
+        cb->setItemText(index, Q(label));
+        cb->setItemData(index, value);
+    } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
+        lw->item(index)->setText(Q(label));
+    }
+    return 0;
+}
+
+int GetValueFromIndex(int panel, int control, int index, int *value) {
+    if (!value) return UIE_MISSING_ARGUMENT;
+    int err = 0;
+    CtrlRec *c = ListCtrl(panel, control, &err);
+    if (!c) return err;
+    if (index < 0 || index >= Count(c)) return UIE_INDEX_OUT_OF_RANGE;
+    *value = c->items[static_cast<size_t>(index)].value;
+    return 0;
+}
+
+int GetIndexFromValue(int panel, int control, int *index, int value) {
+    if (!index) return UIE_MISSING_ARGUMENT;
+    int err = 0;
+    CtrlRec *c = ListCtrl(panel, control, &err);
+    if (!c) return err;
+    *index = -1;
+    for (int i = 0; i < Count(c); ++i)
+        if (c->items[static_cast<size_t>(i)].value == value) {
+            *index = i;
+            return 0;
+        }
+    return UIE_BAD_VALUE;
+}
+
+int GetCtrlIndex(int panel, int control, int *index) {
+    if (!index) return UIE_MISSING_ARGUMENT;
+    int err = 0;
+    CtrlRec *c = ListCtrl(panel, control, &err);
+    if (!c) return err;
+    if (auto *cb = qobject_cast<QComboBox *>(c->w.data()))
+        *index = cb->currentIndex();
+    else if (auto *lw = qobject_cast<QListWidget *>(c->w.data()))
+        *index = lw->currentRow();
+    else
+        *index = -1;
+    return 0;
+}
+
+int SetCtrlIndex(int panel, int control, int index) {
+    int err = 0;
+    CtrlRec *c = ListCtrl(panel, control, &err);
+    if (!c) return err;
+    if (index < 0 || index >= Count(c)) return UIE_INDEX_OUT_OF_RANGE;
+    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
+        QSignalBlocker block(cb);
+        cb->setCurrentIndex(index);
+    } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
+        QSignalBlocker block(lw);
+        lw->setCurrentRow(index);
+    }
+    return 0;
+}
+
+int SetTableCellVal(int panel, int control, int row, int column, const char *text) {
+    int err = 0;
+    QTableWidget *t = TableCtrl(panel, control, &err);
+    if (!t) return err;
+    if (!text) return UIE_MISSING_ARGUMENT;
+    if (row < 1 || row > t->rowCount() || column < 1 || column > t->columnCount())
+        return UIE_INDEX_OUT_OF_RANGE;
+    QSignalBlocker block(t);
+    QTableWidgetItem *item = t->item(row - 1, column - 1);
+    if (!item)
+        t->setItem(row - 1, column - 1, new QTableWidgetItem(Q(text)));
+    else
+        item->setText(Q(text));
+    return 0;
+}
+
+int GetTableCellVal(int panel, int control, int row, int column, char *text, int size) {
+    if (!text || size <= 0) return UIE_MISSING_ARGUMENT;
+    text[0] = '\0';
+    int err = 0;
+    QTableWidget *t = TableCtrl(panel, control, &err);
+    if (!t) return err;
+    if (row < 1 || row > t->rowCount() || column < 1 || column > t->columnCount())
+        return UIE_INDEX_OUT_OF_RANGE;
+    QTableWidgetItem *item = t->item(row - 1, column - 1);
+    return CopyOut(item ? item->text() : QString(), text, size);
+}
+
+int SetTableRowLabel(int panel, int control, int row, const char *text) {
+    int err = 0;
+    QTableWidget *t = TableCtrl(panel, control, &err);
+    if (!t) return err;
+    if (!text) return UIE_MISSING_ARGUMENT;
+    if (row < 1 || row > t->rowCount()) return UIE_INDEX_OUT_OF_RANGE;
+    t->setVerticalHeaderItem(row - 1, new QTableWidgetItem(Q(text)));
+    return 0;
+}
+
+int SetTableColumnLabel(int panel, int control, int column, const char *text) {
+    int err = 0;
+    QTableWidget *t = TableCtrl(panel, control, &err);
+    if (!t) return err;
+    if (!text) return UIE_MISSING_ARGUMENT;
+    if (column < 1 || column > t->columnCount()) return UIE_INDEX_OUT_OF_RANGE;
+    t->setHorizontalHeaderItem(column - 1, new QTableWidgetItem(Q(text)));
+    return 0;
+}
+
+int InsertTableRows(int panel, int control, int beforeRow, int count) {
+    int err = 0;
+    QTableWidget *t = TableCtrl(panel, control, &err);
+    if (!t) return err;
+    if (beforeRow == -1) beforeRow = t->rowCount() + 1;
+    if (beforeRow < 1 || beforeRow > t->rowCount() + 1 || count < 0) return UIE_INDEX_OUT_OF_RANGE;
+    QSignalBlocker block(t);
+    for (int i = 0; i < count; ++i) t->insertRow(beforeRow - 1);
+    return 0;
+}
+
+int DeleteTableRows(int panel, int control, int row, int count) {
+    int err = 0;
+    QTableWidget *t = TableCtrl(panel, control, &err);
+    if (!t) return err;
+    if (row < 1 || row > t->rowCount())
+        return t->rowCount() == 0 && count == -1 ? 0 : UIE_INDEX_OUT_OF_RANGE;
+    if (count < 0 || row - 1 + count > t->rowCount()) count = t->rowCount() - (row - 1);
+    QSignalBlocker block(t);
+    for (int i = 0; i < count; ++i) t->removeRow(row - 1);
+    return 0;
+}

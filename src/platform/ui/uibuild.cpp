@@ -1,0 +1,469 @@
+// Builds the widgets of a control from its resource entry and wires the user's actions to
+// commits. Program-side changes are made with signals blocked elsewhere, so everything
+// connected here runs only for the user.
+#include "platform/ui/uiqt.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTableWidget>
+
+#include <cfloat>
+#include <climits>
+
+namespace uiq {
+namespace {
+
+// A round lamp; on shows its colour, off a dark grey.
+class Led : public QWidget {
+  public:
+    explicit Led(QWidget *parent) : QWidget(parent) {}
+    QColor onColor = QColor(0x20, 0xC0, 0x30);
+
+  protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        int d = qMin(width(), height()) - 2;
+        QRectF r((width() - d) / 2.0, (height() - d) / 2.0, d, d);
+        QColor fill = property("on").toBool() ? onColor : QColor(0x50, 0x50, 0x50);
+        if (!isEnabled()) fill = fill.lighter(160);
+        p.setPen(QPen(QColor(0x30, 0x30, 0x30), 1));
+        p.setBrush(fill);
+        p.drawEllipse(r);
+    }
+};
+
+int KindOf(const std::string &k) {
+    static const std::map<std::string, int> kinds = {
+        {"decoration", CTRL_DECORATION},
+        {"picture", CTRL_PICTURE},
+        {"numeric", CTRL_NUMERIC},
+        {"button", CTRL_COMMAND_BUTTON},
+        {"led", CTRL_LED},
+        {"string", CTRL_STRING},
+        {"textbox", CTRL_TEXT_BOX},
+        {"textmsg", CTRL_TEXT_MSG},
+        {"switch", CTRL_SWITCH},
+        {"ring", CTRL_RING},
+        {"list", CTRL_LIST},
+        {"table", CTRL_TABLE},
+        {"slide", CTRL_SLIDE},
+        {"timer", CTRL_TIMER},
+    };
+    auto it = kinds.find(k);
+    return it == kinds.end() ? 0 : it->second;
+}
+
+// Kinds whose caption is drawn by the control itself (button face, group box title, check box
+// text) or that have none.
+bool CaptionIsInside(int kind) {
+    return kind == CTRL_COMMAND_BUTTON || kind == CTRL_DECORATION || kind == CTRL_SWITCH ||
+           kind == CTRL_TEXT_MSG || kind == CTRL_PICTURE || kind == CTRL_TIMER;
+}
+
+QSize DefaultSize(int kind) {
+    switch (kind) {
+    case CTRL_NUMERIC:
+        return {90, 26};
+    case CTRL_COMMAND_BUTTON:
+        return {100, 30};
+    case CTRL_LED:
+        return {18, 18};
+    case CTRL_STRING:
+        return {160, 26};
+    case CTRL_TEXT_BOX:
+        return {240, 80};
+    case CTRL_TEXT_MSG:
+        return {0, 22}; // width from the text
+    case CTRL_SWITCH:
+        return {0, 24};
+    case CTRL_RING:
+        return {140, 26};
+    case CTRL_LIST:
+        return {160, 120};
+    case CTRL_TABLE:
+        return {300, 160};
+    case CTRL_SLIDE:
+        return {160, 22};
+    case CTRL_DECORATION:
+        return {200, 100};
+    default:
+        return {100, 100};
+    }
+}
+
+} // namespace
+
+void PlaceControl(CtrlRec *c) {
+    if (!c->w) return;
+    c->w->setGeometry(c->left, c->top, c->width, c->height);
+    if (!c->label) return;
+    QLabel *l = c->label;
+    l->adjustSize();
+    QSize s = l->sizeHint();
+    switch (c->labelPos) {
+    case LABEL_TOP:
+        l->setGeometry(c->left, c->top - s.height() - 2, s.width(), s.height());
+        break;
+    case LABEL_LEFT:
+        l->setGeometry(c->left - s.width() - 6, c->top + (c->height - s.height()) / 2, s.width(),
+                       s.height());
+        break;
+    case LABEL_RIGHT:
+        l->setGeometry(c->left + c->width + 6, c->top + (c->height - s.height()) / 2, s.width(),
+                       s.height());
+        break;
+    default:
+        break;
+    }
+    bool shown = c->visible && c->labelVisible && c->labelPos != LABEL_NONE;
+    l->setVisible(shown);
+}
+
+void RefreshSwitchText(CtrlRec *c) {
+    auto *box = qobject_cast<QCheckBox *>(c->w.data());
+    if (!box) return;
+    // With on/off texts the box shows the state's text and the caption stands apart.
+    if (!c->onText.isEmpty() || !c->offText.isEmpty())
+        box->setText(box->isChecked() ? c->onText : c->offText);
+    else
+        box->setText(c->labelText);
+}
+
+void ApplyLook(CtrlRec *c) {
+    if (c->w) {
+        QPalette pal = c->w->palette();
+        QFont f = c->w->font();
+        f.setBold(c->textBold);
+        c->w->setFont(f);
+        if (c->hasTextColor) {
+            QColor col(QRgb(c->textColor));
+            pal.setColor(QPalette::WindowText, col);
+            pal.setColor(QPalette::Text, col);
+            pal.setColor(QPalette::ButtonText, col);
+        }
+        if (c->hasBgColor) {
+            QColor col(QRgb(c->textBgColor));
+            pal.setColor(QPalette::Base, col);
+            pal.setColor(QPalette::Window, col);
+            pal.setColor(QPalette::Button, col);
+            if (c->kind == CTRL_TEXT_MSG) c->w->setAutoFillBackground(true);
+        }
+        c->w->setPalette(pal);
+        c->w->setEnabled(!c->dimmed);
+        c->w->setVisible(c->visible);
+    }
+    if (c->label) {
+        QPalette pal = c->label->palette();
+        if (c->hasLabelColor) pal.setColor(QPalette::WindowText, QColor(QRgb(c->labelColor)));
+        c->label->setPalette(pal);
+        QFont f = c->label->font();
+        f.setBold(c->labelBold);
+        c->label->setFont(f);
+        c->label->setText(c->labelText);
+        c->label->setEnabled(!c->dimmed);
+    }
+    PlaceControl(c);
+}
+
+void BuildControl(PanelRec *p, const uir::Control &def) {
+    auto rec = std::make_unique<CtrlRec>();
+    CtrlRec *c = rec.get();
+    c->id = def.id;
+    c->kind = KindOf(def.kind);
+    c->panel = p->handle;
+    c->constName = def.constName;
+    const uir::Attrs &a = def.attrs;
+    c->labelText = QString::fromStdString(a.Str("label"));
+    c->mode = a.Str("mode") == "indicator" ? VAL_INDICATOR : VAL_HOT;
+    c->dimmed = a.Bool("dimmed", false);
+    c->visible = a.Bool("visible", true);
+    c->textBold = a.Bool("bold", false);
+    if (a.Has("color")) {
+        c->hasTextColor = true;
+        c->textColor = a.Color("color");
+    }
+    if (a.Has("bgcolor")) {
+        c->hasBgColor = true;
+        c->textBgColor = a.Color("bgcolor");
+    }
+    QSize def0 = DefaultSize(c->kind);
+    c->top = a.Int("top", 0);
+    c->left = a.Int("left", 0);
+    c->width = a.Int("width", def0.width());
+    c->height = a.Int("height", def0.height());
+
+    std::string lp = a.Str("labelpos", c->kind == CTRL_LED ? "right" : "top");
+    c->labelPos = lp == "left"    ? LABEL_LEFT
+                  : lp == "right" ? LABEL_RIGHT
+                  : lp == "none"  ? LABEL_NONE
+                                  : LABEL_TOP;
+    if (CaptionIsInside(c->kind)) c->labelPos = LABEL_NONE;
+
+    QWidget *client = p->client;
+    const int panel = p->handle, id = c->id;
+    switch (c->kind) {
+    case CTRL_DECORATION: {
+        auto *g = new QGroupBox(c->labelText, client);
+        g->setAttribute(Qt::WA_TransparentForMouseEvents);
+        c->w = g;
+        break;
+    }
+    case CTRL_PICTURE: {
+        auto *l = new QLabel(client);
+        c->imagePath = QString::fromStdString(ProgramDir() + "/" + a.Str("image"));
+        QPixmap pix(c->imagePath);
+        if (!pix.isNull()) {
+            if (!a.Has("width") && !a.Has("height")) {
+                c->width = pix.width();
+                c->height = pix.height();
+            }
+            l->setPixmap(
+                pix.scaled(c->width, c->height, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        }
+        l->setAlignment(Qt::AlignCenter);
+        c->w = l;
+        break;
+    }
+    case CTRL_NUMERIC: {
+        auto *s = new QDoubleSpinBox(client);
+        c->dataType = a.Str("datatype", "int") == "double" ? VAL_DOUBLE : VAL_INTEGER;
+        c->precision = c->dataType == VAL_DOUBLE ? a.Int("precision", 2) : 0;
+        c->minVal = a.Double("min", c->dataType == VAL_DOUBLE ? -1e12 : INT_MIN);
+        c->maxVal = a.Double("max", c->dataType == VAL_DOUBLE ? 1e12 : INT_MAX);
+        s->setDecimals(c->precision);
+        s->setRange(c->minVal, c->maxVal);
+        s->setKeyboardTracking(false);
+        s->setAlignment(Qt::AlignRight);
+        s->setValue(a.Double("value", 0));
+        c->lastNumber = s->value();
+        if (c->mode == VAL_INDICATOR) {
+            s->setReadOnly(true);
+            s->setButtonSymbols(QAbstractSpinBox::NoButtons);
+            s->setFocusPolicy(Qt::NoFocus);
+        }
+        // Without keyboard tracking this fires on Enter, on leaving the field and on arrow
+        // steps: the moments the user has settled on a number.
+        QObject::connect(s, &QDoubleSpinBox::valueChanged, s, [panel, id](double v) {
+            CtrlRec *cr = FindCtrl(panel, id);
+            if (!cr || v == cr->lastNumber) return;
+            cr->lastNumber = v;
+            FireCommit(panel, id);
+        });
+        c->w = s;
+        break;
+    }
+    case CTRL_COMMAND_BUTTON: {
+        auto *b = new QPushButton(c->labelText, client);
+        b->setAutoDefault(false);
+        QObject::connect(b, &QPushButton::clicked, b, [panel, id]() { FireCommit(panel, id); });
+        c->w = b;
+        break;
+    }
+    case CTRL_LED: {
+        auto *led = new Led(client);
+        if (a.Has("oncolor")) led->onColor = QColor(QRgb(a.Color("oncolor")));
+        c->value = a.Bool("value", false) ? 1 : 0;
+        led->setProperty("on", c->value != 0);
+        c->dataType = VAL_INTEGER;
+        c->w = led;
+        break;
+    }
+    case CTRL_STRING: {
+        auto *e = new QLineEdit(client);
+        c->dataType = VAL_STRING;
+        c->maxLen = a.Int("maxlength", 0);
+        if (c->maxLen > 0) e->setMaxLength(c->maxLen);
+        e->setText(QString::fromStdString(a.Str("value")));
+        c->lastText = e->text();
+        if (c->mode == VAL_INDICATOR) {
+            e->setReadOnly(true);
+            e->setFocusPolicy(Qt::NoFocus);
+        }
+        QObject::connect(e, &QLineEdit::editingFinished, e, [panel, id]() {
+            CtrlRec *cr = FindCtrl(panel, id);
+            auto *le = cr ? qobject_cast<QLineEdit *>(cr->w.data()) : nullptr;
+            if (!le || le->text() == cr->lastText) return;
+            cr->lastText = le->text();
+            FireCommit(panel, id);
+        });
+        c->w = e;
+        break;
+    }
+    case CTRL_TEXT_BOX: {
+        auto *t = new QPlainTextEdit(client);
+        c->dataType = VAL_STRING;
+        c->maxLen = a.Int("maxlength", 0);
+        t->setPlainText(QString::fromStdString(a.Str("value")));
+        c->lastText = t->toPlainText();
+        if (c->mode == VAL_INDICATOR) {
+            t->setReadOnly(true);
+            t->setFrameShape(QFrame::NoFrame);
+            t->viewport()->setAutoFillBackground(false);
+            t->setFocusPolicy(Qt::NoFocus);
+        }
+        QObject::connect(t, &QPlainTextEdit::textChanged, t, [panel, id]() {
+            CtrlRec *cr = FindCtrl(panel, id);
+            auto *te = cr ? qobject_cast<QPlainTextEdit *>(cr->w.data()) : nullptr;
+            if (!te || cr->maxLen <= 0) return;
+            QString text = te->toPlainText();
+            if (text.size() > cr->maxLen) {
+                QSignalBlocker block(te);
+                te->setPlainText(text.left(cr->maxLen));
+                te->moveCursor(QTextCursor::End);
+            }
+        });
+        c->w = t;
+        break;
+    }
+    case CTRL_TEXT_MSG: {
+        auto *l = new QLabel(QString::fromStdString(a.Str("value")), client);
+        c->dataType = VAL_STRING;
+        std::string align = a.Str("align", "left");
+        l->setAlignment((align == "center"  ? Qt::AlignHCenter
+                         : align == "right" ? Qt::AlignRight
+                                            : Qt::AlignLeft) |
+                        Qt::AlignVCenter);
+        if (!a.Has("width")) c->width = qMax(l->sizeHint().width() + 4, 20);
+        c->w = l;
+        break;
+    }
+    case CTRL_SWITCH: {
+        auto *box = new QCheckBox(client);
+        c->onText = QString::fromStdString(a.Str("on"));
+        c->offText = QString::fromStdString(a.Str("off"));
+        box->setChecked(a.Bool("value", false));
+        c->dataType = VAL_INTEGER;
+        if (!c->onText.isEmpty() || !c->offText.isEmpty()) c->labelPos = LABEL_LEFT;
+        c->w = box;
+        RefreshSwitchText(c);
+        if (!a.Has("width")) c->width = box->sizeHint().width() + 8;
+        if (c->mode == VAL_INDICATOR) box->setAttribute(Qt::WA_TransparentForMouseEvents);
+        QObject::connect(box, &QCheckBox::toggled, box, [panel, id](bool) {
+            if (CtrlRec *cr = FindCtrl(panel, id)) RefreshSwitchText(cr);
+            FireCommit(panel, id);
+        });
+        break;
+    }
+    case CTRL_RING: {
+        auto *cb = new QComboBox(client);
+        c->dataType = VAL_INTEGER;
+        for (const auto &it : def.items) {
+            ListEntry e{QString::fromStdString(it.label), atoi(it.value.c_str())};
+            c->items.push_back(e);
+            cb->addItem(e.label, e.value);
+        }
+        if (a.Has("value"))
+            for (size_t i = 0; i < c->items.size(); ++i)
+                if (c->items[i].value == a.Int("value")) cb->setCurrentIndex(static_cast<int>(i));
+        if (c->mode == VAL_INDICATOR) cb->setAttribute(Qt::WA_TransparentForMouseEvents);
+        QObject::connect(cb, &QComboBox::activated, cb,
+                         [panel, id](int) { FireCommit(panel, id); });
+        c->w = cb;
+        break;
+    }
+    case CTRL_LIST: {
+        auto *lw = new QListWidget(client);
+        c->dataType = VAL_INTEGER;
+        for (const auto &it : def.items) {
+            ListEntry e{QString::fromStdString(it.label), atoi(it.value.c_str())};
+            c->items.push_back(e);
+            lw->addItem(e.label);
+        }
+        lw->setCurrentRow(c->items.empty() ? -1 : 0);
+        if (a.Has("value"))
+            for (size_t i = 0; i < c->items.size(); ++i)
+                if (c->items[i].value == a.Int("value")) lw->setCurrentRow(static_cast<int>(i));
+        QObject::connect(lw, &QListWidget::currentRowChanged, lw, [panel, id](int row) {
+            if (row >= 0) FireCommit(panel, id);
+        });
+        c->w = lw;
+        break;
+    }
+    case CTRL_TABLE: {
+        int rows = a.Int("rows", 0);
+        int cols = a.Int("cols", static_cast<int>(def.columns.size()));
+        if (cols < static_cast<int>(def.columns.size()))
+            cols = static_cast<int>(def.columns.size());
+        auto *t = new QTableWidget(rows < 0 ? 0 : rows, cols < 0 ? 0 : cols, client);
+        c->dataType = VAL_STRING;
+        for (size_t i = 0; i < def.columns.size(); ++i) {
+            t->setHorizontalHeaderItem(
+                static_cast<int>(i),
+                new QTableWidgetItem(QString::fromStdString(def.columns[i].label)));
+            if (def.columns[i].width > 0)
+                t->setColumnWidth(static_cast<int>(i), def.columns[i].width);
+        }
+        t->verticalHeader()->setDefaultSectionSize(22);
+        if (c->mode == VAL_INDICATOR) t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        QObject::connect(t, &QTableWidget::cellChanged, t,
+                         [panel, id](int, int) { FireCommit(panel, id); });
+        c->w = t;
+        break;
+    }
+    case CTRL_SLIDE: {
+        c->minVal = a.Double("min", 0);
+        c->maxVal = a.Double("max", 100);
+        c->value = a.Double("value", c->minVal);
+        c->dataType = VAL_DOUBLE;
+        if (c->mode == VAL_HOT) {
+            auto *s = new QSlider(Qt::Horizontal, client);
+            s->setRange(static_cast<int>(c->minVal), static_cast<int>(c->maxVal));
+            s->setValue(static_cast<int>(c->value));
+            QObject::connect(s, &QSlider::sliderReleased, s, [panel, id]() {
+                CtrlRec *cr = FindCtrl(panel, id);
+                auto *sl = cr ? qobject_cast<QSlider *>(cr->w.data()) : nullptr;
+                if (!sl) return;
+                cr->value = sl->value();
+                FireCommit(panel, id);
+            });
+            c->w = s;
+        } else {
+            auto *bar = new QProgressBar(client);
+            bar->setRange(static_cast<int>(c->minVal), static_cast<int>(c->maxVal));
+            bar->setValue(static_cast<int>(c->value));
+            bar->setTextVisible(true);
+            c->w = bar;
+        }
+        break;
+    }
+    case CTRL_TIMER: {
+        auto *t = new QTimer(client);
+        c->interval = a.Double("interval", 1.0);
+        c->enabled = a.Bool("enabled", true);
+        t->setInterval(static_cast<int>(c->interval * 1000.0 + 0.5));
+        t->setTimerType(Qt::PreciseTimer);
+        QObject::connect(t, &QTimer::timeout, t, [panel, id]() { FireTimer(panel, id); });
+        if (c->enabled) t->start();
+        c->timer = t;
+        c->labelPos = LABEL_NONE;
+        break;
+    }
+    default:
+        break;
+    }
+
+    if (c->labelPos != LABEL_NONE && c->kind != CTRL_TIMER) {
+        c->label = new QLabel(c->labelText, client);
+        c->label->setTextFormat(Qt::PlainText);
+    }
+    if (a.Has("tooltip") && c->w) c->w->setToolTip(QString::fromStdString(a.Str("tooltip")));
+    if (a.Has("callback")) {
+        if (const CallbackBinding *b = FindCallback(a.Str("callback"))) c->cb = b->ctrl;
+    }
+    ApplyLook(c);
+    if (c->kind == CTRL_DECORATION && c->w) c->w->lower();
+    p->ctrls.push_back(std::move(rec));
+}
+
+} // namespace uiq

@@ -1,0 +1,408 @@
+// Run-time of the user-interface platform: the application object, handles, the event loop,
+// deferred calls, the callback table, pop-up bookkeeping and waiting for the next commit.
+#include "platform/ui/uiqt.h"
+
+#include <QEventLoop>
+#include <QFont>
+#include <QStyleFactory>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace uiq {
+namespace {
+
+int g_argc = 1;
+char g_arg0[] = "kr7m";
+char *g_argv[] = {g_arg0, nullptr};
+QApplication *g_app = nullptr;
+int g_nextHandle = 1;
+
+std::map<int, std::unique_ptr<PanelRec>> g_panels;
+std::map<int, std::unique_ptr<MenuBarRec>> g_menuBars;
+std::map<std::string, CallbackBinding> g_callbacks;
+
+struct CachedResource {
+    time_t mtime = 0;
+    long long size = 0;
+    uir::Resource res;
+};
+std::map<std::string, CachedResource> g_resources;
+std::string g_lastError;
+
+std::vector<QEventLoop *> g_mainLoops;
+std::vector<QEventLoop *> g_waiters;
+bool g_quitPending = false;
+int g_quitCode = 0;
+
+std::vector<int> g_popups; // installed pop-ups, the top one last
+struct Commit {
+    int panel, control;
+};
+std::deque<Commit> g_commits;
+int g_active = 0;
+
+bool IsWithin(int panel, int ancestor) {
+    for (int h = panel; h != 0;) {
+        if (h == ancestor) return true;
+        PanelRec *p = FindPanel(h);
+        if (!p) return false;
+        h = p->parent;
+    }
+    return false;
+}
+
+// Which panel holds a widget: walks up to the nearest widget that is a panel window.
+int PanelOfWidget(QWidget *w) {
+    for (; w; w = w->parentWidget()) {
+        QVariant v = w->property("kr7mPanel");
+        if (v.isValid()) return v.toInt();
+    }
+    return 0;
+}
+
+bool HaveDisplay() {
+    // Without a display the toolkit would abort the process; say so with a code instead.
+    const char *platform = getenv("QT_QPA_PLATFORM");
+    if (platform && *platform) return true;
+    const char *x = getenv("DISPLAY");
+    const char *wl = getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wl && *wl);
+}
+
+bool CreateApp(int argc, char **argv) {
+    if (g_app) return true;
+    if (QCoreApplication::instance()) {
+        g_app = qobject_cast<QApplication *>(QCoreApplication::instance());
+        return g_app != nullptr;
+    }
+    if (!HaveDisplay()) return false;
+    static int argcKeep;
+    argcKeep = argc;
+    g_app = new QApplication(argcKeep, argv);
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    QFont font("DejaVu Sans", 10);
+    QApplication::setFont(font);
+    // Windows close through EVENT_CLOSE and the program's own decision, never by themselves.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(g_app, &QApplication::focusChanged, [](QWidget *, QWidget *now) {
+        int p = PanelOfWidget(now);
+        if (p && FindPanel(p)) g_active = p;
+    });
+    return true;
+}
+
+} // namespace
+
+bool EnsureApp() {
+    return CreateApp(g_argc, g_argv);
+}
+int NewHandle() {
+    return g_nextHandle++;
+}
+std::map<int, std::unique_ptr<PanelRec>> &Panels() {
+    return g_panels;
+}
+std::map<int, std::unique_ptr<MenuBarRec>> &MenuBars() {
+    return g_menuBars;
+}
+
+PanelRec *FindPanel(int handle) {
+    auto it = g_panels.find(handle);
+    return it == g_panels.end() ? nullptr : it->second.get();
+}
+
+CtrlRec *FindCtrl(int panel, int control) {
+    PanelRec *p = FindPanel(panel);
+    if (!p) return nullptr;
+    for (auto &c : p->ctrls)
+        if (c->id == control) return c.get();
+    return nullptr;
+}
+
+CtrlRec *LookupCtrl(int panel, int control, int *err) {
+    PanelRec *p = FindPanel(panel);
+    if (!p) {
+        *err = UIE_BAD_HANDLE;
+        return nullptr;
+    }
+    for (auto &c : p->ctrls)
+        if (c->id == control) return c.get();
+    *err = UIE_BAD_CONTROL;
+    return nullptr;
+}
+
+MenuBarRec *FindMenuBar(int handle) {
+    auto it = g_menuBars.find(handle);
+    return it == g_menuBars.end() ? nullptr : it->second.get();
+}
+
+void SetLastError(const std::string &text) {
+    g_lastError = text;
+}
+
+std::string ProgramDir() {
+    char buf[4096];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return ".";
+    buf[n] = '\0';
+    return uir::DirName(buf);
+}
+
+const uir::Resource *GetResource(const char *file, int *err) {
+    if (!file || !*file) {
+        *err = UIE_MISSING_ARGUMENT;
+        return nullptr;
+    }
+    std::string path = file;
+    struct stat st;
+    if (path[0] != '/') {
+        std::string inProgramDir = ProgramDir() + "/" + path;
+        if (stat(inProgramDir.c_str(), &st) == 0) path = inProgramDir;
+    }
+    if (stat(path.c_str(), &st) != 0) {
+        SetLastError(path + ": " + strerror(errno));
+        *err = UIE_FILE_NOT_FOUND;
+        return nullptr;
+    }
+    auto it = g_resources.find(path);
+    if (it != g_resources.end() && it->second.mtime == st.st_mtime &&
+        it->second.size == static_cast<long long>(st.st_size))
+        return &it->second.res;
+    CachedResource entry;
+    std::string error;
+    uir::XmlNode root;
+    if (!uir::ParseXmlFile(path, &root, &error)) {
+        SetLastError(error);
+        // A file that vanished between stat and read is missing, not damaged.
+        *err = access(path.c_str(), R_OK) == 0 ? UIE_BAD_RESOURCE_FILE : UIE_FILE_NOT_FOUND;
+        return nullptr;
+    }
+    if (!uir::BuildResource(root, &entry.res, &error)) {
+        SetLastError(error);
+        *err = UIE_BAD_RESOURCE_FILE;
+        return nullptr;
+    }
+    entry.mtime = st.st_mtime;
+    entry.size = static_cast<long long>(st.st_size);
+    g_resources[path] = std::move(entry);
+    return &g_resources[path].res;
+}
+
+void NoteCommit(int panel, int control) {
+    if (!g_popups.empty()) {
+        // Behind a pop-up only the pop-up (and panels inside it) can be committed.
+        if (!IsWithin(panel, g_popups.back())) return;
+    } else if (g_waiters.empty()) {
+        return; // nobody asks: commits in the main loop are answered by callbacks alone
+    }
+    g_commits.push_back({panel, control});
+    if (!g_waiters.empty()) g_waiters.back()->exit(0);
+}
+
+void FireCommit(int panel, int control) {
+    CtrlRec *c = FindCtrl(panel, control);
+    if (!c) return;
+    if (c->cb && !c->inCallback) {
+        c->inCallback = true;
+        CtrlCallbackPtr cb = c->cb;
+        void *data = c->cbData;
+        cb(panel, control, EVENT_COMMIT, data, 0, 0);
+        // The callback may have discarded the panel: look the control up again.
+        if (CtrlRec *again = FindCtrl(panel, control)) again->inCallback = false;
+    }
+    NoteCommit(panel, control);
+}
+
+void FireTimer(int panel, int control) {
+    CtrlRec *c = FindCtrl(panel, control);
+    // A tick that comes while the previous one is still in its callback (a pop-up waiting in
+    // it) is dropped instead of running the callback inside itself.
+    if (!c || !c->cb || c->inCallback) return;
+    c->inCallback = true;
+    c->cb(panel, control, EVENT_TIMER_TICK, c->cbData, 0, 0);
+    if (CtrlRec *again = FindCtrl(panel, control)) again->inCallback = false;
+}
+
+void FireMenu(int menuBar, int item) {
+    MenuBarRec *mb = FindMenuBar(menuBar);
+    if (!mb) return;
+    auto it = mb->items.find(item);
+    if (it == mb->items.end()) return;
+    int panel = mb->panel;
+    if (it->second.cb) it->second.cb(menuBar, item, it->second.cbData, panel);
+    NoteCommit(menuBar, item);
+}
+
+void FirePanelEvent(int panel, int event) {
+    PanelRec *p = FindPanel(panel);
+    if (!p || !p->cb) return;
+    p->cb(panel, event, p->cbData, 0, 0);
+}
+
+void ForgetPanel(int panel) {
+    for (size_t i = 0; i < g_popups.size();) {
+        if (IsWithin(g_popups[i], panel))
+            g_popups.erase(g_popups.begin() + i);
+        else
+            ++i;
+    }
+    if (g_active == panel) g_active = 0;
+}
+
+void SetActive(int panel) {
+    g_active = panel;
+}
+
+int ActivePanel() {
+    if (!g_popups.empty()) return g_popups.back();
+    if (FindPanel(g_active)) return g_active;
+    return 0;
+}
+
+int CopyOut(const QString &s, char *buf, int size) {
+    if (!buf || size <= 0) return UIE_MISSING_ARGUMENT;
+    QByteArray utf8 = s.toUtf8();
+    if (utf8.size() >= size) {
+        // Hand back what fits, cut at a character boundary, but report that it did not fit.
+        int n = size - 1;
+        while (n > 0 && (static_cast<unsigned char>(utf8[n]) & 0xC0) == 0x80) --n;
+        memcpy(buf, utf8.constData(), static_cast<size_t>(n));
+        buf[n] = '\0';
+        return UIE_BAD_VALUE;
+    }
+    memcpy(buf, utf8.constData(), static_cast<size_t>(utf8.size()) + 1);
+    return 0;
+}
+
+// Pop-up bookkeeping used by InstallPopup/RemovePopup.
+std::vector<int> &Popups() {
+    return g_popups;
+}
+void ClearCommits() {
+    g_commits.clear();
+}
+
+} // namespace uiq
+
+using namespace uiq;
+
+int TextKindOfCtrlKind(int ctrlKind) {
+    switch (ctrlKind) {
+    case CTRL_PICTURE:
+    case CTRL_TIMER:
+        return 1;
+    case CTRL_DECORATION: // group boxes carry a caption that a translation must reach
+    case CTRL_NUMERIC:
+    case CTRL_COMMAND_BUTTON:
+    case CTRL_LED:
+    case CTRL_SLIDE:
+        return 2;
+    case CTRL_STRING:
+    case CTRL_TEXT_BOX:
+        return 3;
+    case CTRL_TEXT_MSG:
+        return 4;
+    case CTRL_SWITCH:
+        return 5;
+    case CTRL_GRAPH:
+        return 6;
+    case CTRL_STRIP_CHART:
+        return 7;
+    case CTRL_RING:
+    case CTRL_LIST:
+        return 8;
+    case CTRL_TABLE:
+        return 9;
+    default:
+        return UIE_BAD_VALUE;
+    }
+}
+
+int InitUserInterface(int argc, char **argv) {
+    if (argc <= 0 || !argv) return CreateApp(g_argc, g_argv) ? 0 : UIE_NO_DISPLAY;
+    return CreateApp(argc, argv) ? 0 : UIE_NO_DISPLAY;
+}
+
+int RunUserInterface() {
+    if (!EnsureApp()) return UIE_NO_DISPLAY;
+    if (g_quitPending) {
+        g_quitPending = false;
+        return g_quitCode;
+    }
+    QEventLoop loop;
+    g_mainLoops.push_back(&loop);
+    int code = loop.exec();
+    g_mainLoops.pop_back();
+    g_quitPending = false;
+    return code;
+}
+
+int QuitUserInterface(int code) {
+    g_quitCode = code;
+    if (g_mainLoops.empty()) {
+        // Asked before the loop runs (a callback fired during start-up): the loop ends at once.
+        g_quitPending = true;
+        return 0;
+    }
+    for (QEventLoop *w : g_waiters) w->exit(0);
+    g_mainLoops.back()->exit(code);
+    g_quitPending = true;
+    return 0;
+}
+
+int ProcessSystemEvents() {
+    if (!EnsureApp()) return UIE_NO_DISPLAY;
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return 0;
+}
+
+int PostDeferredCall(DeferredCallbackPtr fn, void *data) {
+    if (!fn) return UIE_MISSING_ARGUMENT;
+    if (!EnsureApp()) return UIE_NO_DISPLAY;
+    QMetaObject::invokeMethod(
+        g_app, [fn, data]() { fn(data); }, Qt::QueuedConnection);
+    return 0;
+}
+
+int GetUserEvent(int wait, int *panel, int *control) {
+    if (panel) *panel = 0;
+    if (control) *control = 0;
+    if (!EnsureApp()) return UIE_NO_DISPLAY;
+    if (g_commits.empty() && wait) {
+        if (g_quitPending && !g_mainLoops.empty()) return EVENT_NONE;
+        QEventLoop loop;
+        g_waiters.push_back(&loop);
+        loop.exec();
+        g_waiters.pop_back();
+    } else if (g_commits.empty()) {
+        ProcessSystemEvents();
+    }
+    if (g_commits.empty()) return EVENT_NONE;
+    Commit c = g_commits.front();
+    g_commits.pop_front();
+    if (panel) *panel = c.panel;
+    if (control) *control = c.control;
+    return EVENT_COMMIT;
+}
+
+void RegisterCallbacks(const CallbackBinding *table, int count) {
+    for (int i = 0; i < count && table; ++i)
+        if (table[i].name) g_callbacks[table[i].name] = table[i];
+}
+
+namespace uiq {
+const CallbackBinding *FindCallback(const std::string &name) {
+    auto it = g_callbacks.find(name);
+    return it == g_callbacks.end() ? nullptr : &it->second;
+}
+} // namespace uiq
+
+const char *UILastErrorDetail() {
+    return g_lastError.c_str();
+}

@@ -1,0 +1,154 @@
+// Internal to the user-interface platform and the toolbar: the records behind the integer
+// handles, and the helpers the operation files share. The only header with Qt types in it; the
+// application never includes it.
+#pragma once
+
+#include "platform/ui/uirmodel.h"
+#include "platform/ui/userint.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace uiq {
+
+enum LabelPos { LABEL_NONE, LABEL_TOP, LABEL_LEFT, LABEL_RIGHT };
+
+struct ListEntry {
+    QString label;
+    int value = 0;
+};
+
+struct CtrlRec {
+    int id = 0;
+    int kind = 0;
+    int panel = 0;
+    std::string constName;
+    QPointer<QWidget> w;    // the control itself (null for a timer)
+    QPointer<QLabel> label; // its caption, when shown apart from the control
+    QPointer<QTimer> timer; // timers only
+    QString labelText;
+    int labelPos = LABEL_NONE;
+    CtrlCallbackPtr cb = nullptr;
+    void *cbData = nullptr;
+    int dataType = VAL_INTEGER;
+    double minVal = 0, maxVal = 0;
+    int precision = 0;
+    int maxLen = 0;
+    int mode = VAL_HOT;
+    QString onText, offText;
+    double interval = 1.0;
+    bool enabled = true;
+    double value = 0;      // LEDs and slides keep their value here
+    QString lastText;      // strings and text boxes: text at the last commit or set
+    double lastNumber = 0; // numerics: value at the last commit or set
+    unsigned textColor = 0, textBgColor = 0xFFFFFF, labelColor = 0;
+    bool textBold = false, labelBold = false;
+    bool hasTextColor = false, hasBgColor = false, hasLabelColor = false;
+    bool dimmed = false, visible = true, labelVisible = true;
+    int top = 0, left = 0, width = 0, height = 0;
+    bool inCallback = false;
+    std::vector<ListEntry> items; // rings and lists (mirrors the widget)
+    QString imagePath;
+};
+
+struct PanelRec {
+    int handle = 0;
+    int resourceId = 0;
+    std::string constName;
+    int parent = 0;
+    QPointer<QWidget> window; // QMainWindow (top level), QDialog (pop-up kind) or QFrame (child)
+    QPointer<QWidget> client; // where controls are placed
+    QMainWindow *main = nullptr;
+    bool popupKind = false;
+    std::vector<std::unique_ptr<CtrlRec>> ctrls; // in resource order
+    PanelCallbackPtr cb = nullptr;
+    void *cbData = nullptr;
+    int menuBar = 0;
+    int activeCtrl = 0;
+    int frame = 0;
+    bool programResize = false;
+    bool sizable = false;
+};
+
+struct MenuItemRec {
+    int id = 0;
+    std::string constName;
+    QPointer<QAction> action;
+    QPointer<QMenu> menu; // for menus: the menu it opens
+    int parentId = 0;     // 0 for a top-level menu
+    std::vector<int> children;
+    bool separator = false;
+    MenuCallbackPtr cb = nullptr;
+    void *cbData = nullptr;
+};
+
+struct MenuBarRec {
+    int handle = 0;
+    int panel = 0;
+    std::string constName;
+    QPointer<QMenuBar> bar;
+    bool visible = true; // as the program set it; the widget reports hidden until shown
+    std::map<int, MenuItemRec> items;
+    std::vector<int> top; // ids of the top-level menus in order
+};
+
+// Creates the application object on first use (tests may skip InitUserInterface).
+bool EnsureApp();
+int NewHandle();
+
+PanelRec *FindPanel(int handle);
+CtrlRec *FindCtrl(int panel, int control);
+// Sets *err to UIE_BAD_HANDLE or UIE_BAD_CONTROL when the control cannot be found.
+CtrlRec *LookupCtrl(int panel, int control, int *err);
+MenuBarRec *FindMenuBar(int handle);
+std::map<int, std::unique_ptr<PanelRec>> &Panels();
+std::map<int, std::unique_ptr<MenuBarRec>> &MenuBars();
+
+// Loads (and caches) a resource file; relative names are looked up in the program's directory
+// first, then in the working directory.
+const uir::Resource *GetResource(const char *file, int *err);
+void SetLastError(const std::string &text);
+
+// User actions: run the callback, then let a waiting GetUserEvent see the commit.
+void FireCommit(int panel, int control);
+void FireMenu(int menuBar, int item);
+void FireTimer(int panel, int control);
+void FirePanelEvent(int panel, int event);
+void NoteCommit(int panel, int control);
+// A panel and all its child panels go away: drop them from pop-up and event bookkeeping.
+void ForgetPanel(int panel);
+void SetActive(int panel);
+int ActivePanel();
+std::vector<int> &Popups(); // installed pop-ups, the top one last
+void ClearCommits();
+const CallbackBinding *FindCallback(const std::string &name);
+
+// Widgets of a control from the resource, placed on the panel's client area.
+void BuildControl(PanelRec *p, const uir::Control &def);
+void PlaceControl(CtrlRec *c);
+void ApplyLook(CtrlRec *c);
+void RefreshSwitchText(CtrlRec *c);
+
+// Text conversions between the C interface and Qt.
+inline QString Q(const char *s) {
+    return QString::fromUtf8(s ? s : "");
+}
+int CopyOut(const QString &s, char *buf, int size); // UIE_BAD_VALUE when it does not fit
+
+// Directory of the running program.
+std::string ProgramDir();
+
+} // namespace uiq

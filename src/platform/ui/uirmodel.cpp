@@ -1,0 +1,377 @@
+// Checking and numbering of the resource model. Everything a typo in a resource could break
+// is rejected here, so that the build fails instead of a panel coming up half drawn.
+#include "platform/ui/uirmodel.h"
+
+#include <cstdlib>
+#include <set>
+
+namespace uir {
+
+std::string Attrs::Str(const std::string &k, const std::string &def) const {
+    auto it = values.find(k);
+    return it == values.end() ? def : it->second;
+}
+
+int Attrs::Int(const std::string &k, int def) const {
+    auto it = values.find(k);
+    return it == values.end() ? def : static_cast<int>(strtol(it->second.c_str(), nullptr, 10));
+}
+
+double Attrs::Double(const std::string &k, double def) const {
+    auto it = values.find(k);
+    return it == values.end() ? def : strtod(it->second.c_str(), nullptr);
+}
+
+bool Attrs::Bool(const std::string &k, bool def) const {
+    auto it = values.find(k);
+    return it == values.end() ? def : it->second == "1";
+}
+
+unsigned Attrs::Color(const std::string &k, unsigned def) const {
+    auto it = values.find(k);
+    if (it == values.end() || it->second.size() != 7) return def;
+    return static_cast<unsigned>(strtoul(it->second.c_str() + 1, nullptr, 16));
+}
+
+const Panel *Resource::FindPanel(int id) const {
+    for (const auto &p : panels)
+        if (p.id == id) return &p;
+    return nullptr;
+}
+
+const MenuBar *Resource::FindMenuBar(int id) const {
+    for (const auto &m : menuBars)
+        if (m.id == id) return &m;
+    return nullptr;
+}
+
+namespace {
+
+enum class Type { Text, Int, Double, Bool, Color, Ident, Choice };
+
+struct AttrSpec {
+    const char *name;
+    Type type;
+    const char *choices; // for Choice: '|' separated
+};
+
+const AttrSpec kCommon[] = {
+    {"name", Type::Ident, nullptr},     {"label", Type::Text, nullptr},
+    {"top", Type::Int, nullptr},        {"left", Type::Int, nullptr},
+    {"width", Type::Int, nullptr},      {"height", Type::Int, nullptr},
+    {"callback", Type::Ident, nullptr}, {"dimmed", Type::Bool, nullptr},
+    {"visible", Type::Bool, nullptr},   {"mode", Type::Choice, "hot|indicator"},
+    {"bold", Type::Bool, nullptr},      {"color", Type::Color, nullptr},
+    {"bgcolor", Type::Color, nullptr},  {"labelpos", Type::Choice, "left|top|right|none"},
+    {"tooltip", Type::Text, nullptr},
+};
+
+struct KindSpec {
+    const char *kind;
+    std::vector<AttrSpec> extra;
+    const char *child; // allowed child element, or nullptr
+};
+
+const std::vector<KindSpec> &Kinds() {
+    static const std::vector<KindSpec> kinds = {
+        {"decoration", {}, nullptr},
+        {"picture", {{"image", Type::Text, nullptr}}, nullptr},
+        {"numeric",
+         {{"datatype", Type::Choice, "int|double"},
+          {"min", Type::Double, nullptr},
+          {"max", Type::Double, nullptr},
+          {"precision", Type::Int, nullptr},
+          {"value", Type::Double, nullptr}},
+         nullptr},
+        {"button", {}, nullptr},
+        {"led", {{"value", Type::Bool, nullptr}, {"oncolor", Type::Color, nullptr}}, nullptr},
+        {"string", {{"maxlength", Type::Int, nullptr}, {"value", Type::Text, nullptr}}, nullptr},
+        {"textbox", {{"maxlength", Type::Int, nullptr}, {"value", Type::Text, nullptr}}, nullptr},
+        {"textmsg",
+         {{"value", Type::Text, nullptr}, {"align", Type::Choice, "left|center|right"}},
+         nullptr},
+        {"switch",
+         {{"on", Type::Text, nullptr},
+          {"off", Type::Text, nullptr},
+          {"value", Type::Bool, nullptr}},
+         nullptr},
+        {"ring", {{"datatype", Type::Choice, "int"}, {"value", Type::Int, nullptr}}, "item"},
+        {"list", {{"datatype", Type::Choice, "int"}, {"value", Type::Int, nullptr}}, "item"},
+        {"table", {{"rows", Type::Int, nullptr}, {"cols", Type::Int, nullptr}}, "col"},
+        {"slide",
+         {{"min", Type::Double, nullptr},
+          {"max", Type::Double, nullptr},
+          {"value", Type::Double, nullptr}},
+         nullptr},
+        {"timer", {{"interval", Type::Double, nullptr}, {"enabled", Type::Bool, nullptr}}, nullptr},
+    };
+    return kinds;
+}
+
+const KindSpec *FindKind(const std::string &kind) {
+    for (const auto &k : Kinds())
+        if (kind == k.kind) return &k;
+    return nullptr;
+}
+
+const AttrSpec kPanelAttrs[] = {
+    {"name", Type::Ident, nullptr},     {"title", Type::Text, nullptr},
+    {"width", Type::Int, nullptr},      {"height", Type::Int, nullptr},
+    {"top", Type::Int, nullptr},        {"left", Type::Int, nullptr},
+    {"callback", Type::Ident, nullptr}, {"sizable", Type::Bool, nullptr},
+    {"kind", Type::Choice, "popup"},    {"bgcolor", Type::Color, nullptr},
+};
+const AttrSpec kMenuBarAttrs[] = {{"name", Type::Ident, nullptr}};
+const AttrSpec kMenuAttrs[] = {{"name", Type::Ident, nullptr},
+                               {"label", Type::Text, nullptr},
+                               {"dimmed", Type::Bool, nullptr}};
+const AttrSpec kItemAttrs[] = {
+    {"name", Type::Ident, nullptr},    {"label", Type::Text, nullptr},
+    {"shortcut", Type::Text, nullptr}, {"callback", Type::Ident, nullptr},
+    {"checked", Type::Bool, nullptr},  {"dimmed", Type::Bool, nullptr},
+};
+const AttrSpec kListItemAttrs[] = {{"label", Type::Text, nullptr}, {"value", Type::Int, nullptr}};
+const AttrSpec kColAttrs[] = {{"label", Type::Text, nullptr}, {"width", Type::Int, nullptr}};
+
+bool IsIdent(const std::string &s) {
+    if (s.empty()) return false;
+    for (size_t i = 0; i < s.size(); ++i) {
+        char c = s[i];
+        bool alpha = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+        bool digit = c >= '0' && c <= '9';
+        if (!alpha && !(digit && i > 0)) return false;
+    }
+    return true;
+}
+
+bool CheckType(const std::string &v, const AttrSpec &spec) {
+    char *end = nullptr;
+    switch (spec.type) {
+    case Type::Text:
+        return true;
+    case Type::Int: {
+        if (v.empty()) return false;
+        long n = strtol(v.c_str(), &end, 10);
+        return *end == '\0' && n > -1000000000L && n < 1000000000L;
+    }
+    case Type::Double:
+        if (v.empty()) return false;
+        strtod(v.c_str(), &end);
+        return *end == '\0';
+    case Type::Bool:
+        return v == "0" || v == "1";
+    case Type::Color:
+        if (v.size() != 7 || v[0] != '#') return false;
+        for (size_t i = 1; i < 7; ++i) {
+            char c = v[i];
+            if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
+                return false;
+        }
+        return true;
+    case Type::Ident:
+        return IsIdent(v);
+    case Type::Choice: {
+        std::string choices = std::string("|") + spec.choices + "|";
+        return choices.find("|" + v + "|") != std::string::npos;
+    }
+    }
+    return false;
+}
+
+class Builder {
+  public:
+    Builder(Resource *out, std::string *error) : out_(out), error_(error) {}
+
+    bool Run(const XmlNode &root) {
+        if (root.name != "uir") return Fail(root, "root element must be <uir>");
+        if (!root.attrs.empty()) return Fail(root, "<uir> takes no attributes");
+        for (const auto &n : root.children) {
+            if (n.name == "panel") {
+                if (!AddPanel(n)) return false;
+            } else if (n.name == "menubar") {
+                if (!AddMenuBar(n)) return false;
+            } else {
+                return Fail(n, "unknown element <" + n.name + "> (expected panel or menubar)");
+            }
+        }
+        return true;
+    }
+
+  private:
+    Resource *out_;
+    std::string *error_;
+    std::set<std::string> constants_;
+    std::map<std::string, CallbackShape> shapes_;
+
+    bool Fail(const XmlNode &n, const std::string &why) {
+        *error_ = n.file + ":" + std::to_string(n.line) + ": " + why;
+        return false;
+    }
+
+    template <size_t N, size_t M = 0>
+    bool TakeAttrs(const XmlNode &n, const AttrSpec (&specs)[N], Attrs *attrs,
+                   const std::vector<AttrSpec> *extra = nullptr) {
+        for (const auto &a : n.attrs) {
+            const AttrSpec *spec = nullptr;
+            for (const auto &s : specs)
+                if (a.first == s.name) spec = &s;
+            if (!spec && extra)
+                for (const auto &s : *extra)
+                    if (a.first == s.name) spec = &s;
+            if (!spec) return Fail(n, "unknown attribute " + a.first + " on <" + n.name + ">");
+            if (!CheckType(a.second, *spec))
+                return Fail(n, "bad value \"" + a.second + "\" for attribute " + a.first);
+            attrs->values[a.first] = a.second;
+        }
+        return true;
+    }
+
+    bool Name(const XmlNode &n, std::string *name) {
+        const std::string *v = n.Attr("name");
+        if (!v) return Fail(n, "<" + n.name + "> needs a name");
+        *name = *v;
+        return true;
+    }
+
+    bool Claim(const XmlNode &n, const std::string &constant) {
+        if (!constants_.insert(constant).second)
+            return Fail(n, "name " + constant + " is used twice");
+        return true;
+    }
+
+    bool UseCallback(const XmlNode &n, const Attrs &attrs, CallbackShape shape) {
+        if (!attrs.Has("callback")) return true;
+        std::string cb = attrs.Str("callback");
+        auto it = shapes_.find(cb);
+        if (it == shapes_.end()) {
+            shapes_[cb] = shape;
+            out_->callbacks.push_back({cb, shape});
+            return true;
+        }
+        if (it->second != shape)
+            return Fail(n, "callback " + cb + " is used for two kinds of object");
+        return true;
+    }
+
+    bool AddPanel(const XmlNode &n) {
+        Panel p;
+        p.line = n.line;
+        if (!Name(n, &p.name) || !TakeAttrs(n, kPanelAttrs, &p.attrs)) return false;
+        if (!Claim(n, p.name) || !UseCallback(n, p.attrs, CallbackShape::Panel)) return false;
+        p.id = static_cast<int>(out_->panels.size()) + 1;
+        int nextId = 2;
+        for (const auto &c : n.children) {
+            if (c.name != "control")
+                return Fail(c, "unknown element <" + c.name + "> in a panel (expected control)");
+            Control ctrl;
+            ctrl.line = c.line;
+            if (!Name(c, &ctrl.name)) return false;
+            const std::string *kind = c.Attr("kind");
+            if (!kind) return Fail(c, "control " + ctrl.name + " needs a kind");
+            const KindSpec *ks = FindKind(*kind);
+            if (!ks) return Fail(c, "unknown control kind \"" + *kind + "\"");
+            ctrl.kind = *kind;
+            std::vector<AttrSpec> extra = ks->extra;
+            extra.push_back({"kind", Type::Text, nullptr});
+            if (!TakeAttrs(c, kCommon, &ctrl.attrs, &extra)) return false;
+            ctrl.attrs.values.erase("kind");
+            ctrl.constName = p.name + "_" + ctrl.name;
+            if (!Claim(c, ctrl.constName)) return false;
+            if (!UseCallback(c, ctrl.attrs, CallbackShape::Control)) return false;
+            if (ctrl.attrs.Has("min") && ctrl.attrs.Has("max") &&
+                ctrl.attrs.Double("min") > ctrl.attrs.Double("max"))
+                return Fail(c, "min is above max");
+            for (const auto &child : c.children) {
+                if (!ks->child || child.name != ks->child)
+                    return Fail(child, "unexpected <" + child.name + "> in a " + ctrl.kind);
+                Attrs a;
+                if (!child.children.empty()) return Fail(child, "unexpected nested element");
+                if (child.name == "item") {
+                    if (!TakeAttrs(child, kListItemAttrs, &a)) return false;
+                    ctrl.items.push_back({a.Str("label"), a.Str("value", "0")});
+                } else {
+                    if (!TakeAttrs(child, kColAttrs, &a)) return false;
+                    ctrl.columns.push_back({a.Str("label"), a.Int("width", 0)});
+                }
+            }
+            ctrl.id = nextId++;
+            p.controls.push_back(std::move(ctrl));
+        }
+        out_->panels.push_back(std::move(p));
+        return true;
+    }
+
+    bool AddMenuNode(const XmlNode &n, const std::string &prefix, int *nextId, MenuNode *node) {
+        node->line = n.line;
+        if (n.name == "separator") {
+            if (!n.attrs.empty() || !n.children.empty())
+                return Fail(n, "<separator> takes no attributes");
+            node->separator = true;
+            node->id = (*nextId)++;
+            return true;
+        }
+        if (n.name != "menu" && n.name != "item")
+            return Fail(n, "unknown element <" + n.name + "> in a menu");
+        node->isMenu = n.name == "menu";
+        if (!Name(n, &node->name)) return false;
+        if (node->isMenu ? !TakeAttrs(n, kMenuAttrs, &node->attrs)
+                         : !TakeAttrs(n, kItemAttrs, &node->attrs))
+            return false;
+        node->constName = prefix + "_" + node->name;
+        if (!Claim(n, node->constName)) return false;
+        if (!UseCallback(n, node->attrs, CallbackShape::Menu)) return false;
+        node->id = (*nextId)++;
+        if (!node->isMenu) {
+            if (!n.children.empty()) return Fail(n, "a menu <item> has no children");
+            return true;
+        }
+        for (const auto &c : n.children) {
+            MenuNode child;
+            if (!AddMenuNode(c, node->constName, nextId, &child)) return false;
+            node->children.push_back(std::move(child));
+        }
+        return true;
+    }
+
+    bool AddMenuBar(const XmlNode &n) {
+        MenuBar mb;
+        mb.line = n.line;
+        Attrs attrs;
+        if (!Name(n, &mb.name) || !TakeAttrs(n, kMenuBarAttrs, &attrs)) return false;
+        if (!Claim(n, mb.name)) return false;
+        mb.id = static_cast<int>(out_->menuBars.size()) + 1;
+        int nextId = 2;
+        for (const auto &c : n.children) {
+            if (c.name != "menu")
+                return Fail(c, "unknown element <" + c.name + "> in a menu bar (expected menu)");
+            MenuNode node;
+            if (!AddMenuNode(c, mb.name, &nextId, &node)) return false;
+            mb.menus.push_back(std::move(node));
+        }
+        out_->menuBars.push_back(std::move(mb));
+        return true;
+    }
+};
+
+} // namespace
+
+bool IsKnownKind(const std::string &kind) {
+    return FindKind(kind) != nullptr;
+}
+
+bool BuildResource(const XmlNode &root, Resource *out, std::string *error) {
+    *out = Resource();
+    std::string dummy;
+    Builder b(out, error ? error : &dummy);
+    if (b.Run(root)) return true;
+    *out = Resource();
+    return false;
+}
+
+bool LoadResource(const std::string &path, Resource *out, std::string *error) {
+    XmlNode root;
+    if (!ParseXmlFile(path, &root, error)) return false;
+    return BuildResource(root, out, error);
+}
+
+} // namespace uir

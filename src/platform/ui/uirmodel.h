@@ -1,0 +1,100 @@
+// The resource file read into panels, controls and menu bars, checked and numbered. The
+// generator writes the constants from this model and the loader builds widgets from it, so
+// both always agree on every id.
+#pragma once
+
+#include "platform/ui/uirparse.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace uir {
+
+struct Attrs {
+    std::map<std::string, std::string> values;
+    bool Has(const std::string &k) const { return values.count(k) != 0; }
+    std::string Str(const std::string &k, const std::string &def = "") const;
+    // Numbers were checked when the model was built, so these only fall back to def when the
+    // attribute is absent.
+    int Int(const std::string &k, int def = 0) const;
+    double Double(const std::string &k, double def = 0) const;
+    bool Bool(const std::string &k, bool def = false) const;
+    unsigned Color(const std::string &k, unsigned def = 0) const; // "#RRGGBB" -> 0xRRGGBB
+};
+
+struct Item { // entry of a ring or list
+    std::string label;
+    std::string value;
+};
+
+struct Column { // column of a table
+    std::string label;
+    int width = 0;
+};
+
+struct Control {
+    std::string name;      // as written, e.g. SYSTEM
+    std::string constName; // PANEL_SYSTEM
+    std::string kind;      // numeric, ring, ...
+    int id = 0;
+    int line = 0;
+    Attrs attrs;
+    std::vector<Item> items;
+    std::vector<Column> columns;
+};
+
+struct Panel {
+    std::string name;
+    int id = 0;
+    int line = 0;
+    Attrs attrs;
+    std::vector<Control> controls; // in file order, ids 2, 3, ...
+};
+
+struct MenuNode {
+    std::string name;      // empty for a separator
+    std::string constName; // MENU_FILE_NEW
+    int id = 0;
+    bool separator = false;
+    bool isMenu = false; // a <menu>: opens the children
+    int line = 0;
+    Attrs attrs;
+    std::vector<MenuNode> children;
+};
+
+struct MenuBar {
+    std::string name;
+    int id = 0;
+    int line = 0;
+    std::vector<MenuNode> menus;
+};
+
+// Where a callback name is used decides the function shape it needs.
+enum class CallbackShape { Control, Panel, Menu };
+
+struct CallbackUse {
+    std::string name;
+    CallbackShape shape;
+};
+
+struct Resource {
+    std::vector<Panel> panels;          // ids 1, 2, ... in file order
+    std::vector<MenuBar> menuBars;      // ids 1, 2, ... in file order
+    std::vector<CallbackUse> callbacks; // each name once, first use order
+
+    const Panel *FindPanel(int id) const;
+    const MenuBar *FindMenuBar(int id) const;
+};
+
+// Checks a parsed tree and numbers it. Unknown elements, kinds and attributes, malformed
+// numbers and colours, names used twice and callbacks used in two shapes are errors.
+bool BuildResource(const XmlNode &root, Resource *out, std::string *error);
+
+// Parses the file (with includes) and builds the model.
+bool LoadResource(const std::string &path, Resource *out, std::string *error);
+
+// Control kinds the format knows, by name.
+bool IsKnownKind(const std::string &kind);
+
+} // namespace uir

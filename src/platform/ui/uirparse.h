@@ -1,0 +1,39 @@
+// A small XML reader for the resource files: elements, attributes, character entities and
+// comments, with `<include file="..."/>` spliced in at the top level. No toolkit types, so the
+// build-time generator and the run-time loader read the files with the same code.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace uir {
+
+struct XmlNode {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> attrs; // in file order
+    std::vector<XmlNode> children;                          // elements only
+    std::string file;                                       // file the element came from
+    int line = 0;                                           // line of its start tag
+
+    // Pointer to the value of the attribute, or nullptr when it is absent.
+    const std::string *Attr(const std::string &key) const;
+};
+
+// Parses one document held in memory. On failure returns false and sets error to
+// "FILE:LINE: reason".
+bool ParseXml(const std::string &text, const std::string &fileName, XmlNode *root,
+              std::string *error);
+
+// Reads a file and parses it; every top-level `<include file="..."/>` is replaced by the
+// children of the included file's root, the path taken relative to the including file.
+// Include cycles and include files with a different root element are errors.
+bool ParseXmlFile(const std::string &path, XmlNode *root, std::string *error);
+
+// Writes the tree back as XML (attribute values escaped), two spaces per level.
+std::string WriteXml(const XmlNode &root);
+
+// Directory part of a path ("." when it has none).
+std::string DirName(const std::string &path);
+
+} // namespace uir

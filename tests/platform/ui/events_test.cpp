@@ -1,0 +1,196 @@
+// User actions and the event loop: callbacks answer the user only, timers tick, pop-ups wait
+// for the next commit, the loop ends with QuitUserInterface.
+#include "uitest.h"
+
+#include <chrono>
+
+namespace {
+
+// Runs events until pred holds or about two seconds have passed.
+using Clock = std::chrono::steady_clock;
+
+template <class Pred> bool WaitFor(Pred pred, int ms = 2000) {
+    auto end = Clock::now() + std::chrono::milliseconds(ms);
+    while (!pred() && Clock::now() < end) ProcessSystemEvents();
+    return pred();
+}
+
+void RunEventsFor(int ms) {
+    WaitFor([] { return false; }, ms);
+}
+
+TEST_F(UiTest, ProgramChangesFireNoCallbacks) {
+    int p = Load(MAIN);
+    ASSERT_EQ(DisplayPanel(p), 0);
+    SetCtrlVal(p, MAIN_COUNT, 9);
+    SetCtrlVal(p, MAIN_RATIO, 0.5);
+    SetCtrlVal(p, MAIN_NAME, "xyz");
+    SetCtrlVal(p, MAIN_MODE, 4);
+    SetCtrlVal(p, MAIN_ENABLE, 1);
+    SetCtrlVal(p, MAIN_PICKS, 2);
+    SetCtrlIndex(p, MAIN_MODE, 0);
+    ClearListCtrl(p, MAIN_PICKS);
+    InsertListItem(p, MAIN_PICKS, -1, "x", 1);
+    SetCtrlAttribute(p, MAIN_COUNT, ATTR_MAX_VALUE, 3.0); // coerces the value
+    SetTableCellVal(p, MAIN_CELLS, 1, 1, "cell");
+    ProcessSystemEvents();
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(UiTest, UserCommitsFireTheControlCallback) {
+    int p = Load(MAIN);
+    for (int ctrl : {MAIN_GO, MAIN_MODE, MAIN_COUNT, MAIN_NAME, MAIN_ENABLE, MAIN_PICKS}) {
+        Calls().clear();
+        ASSERT_EQ(UserCommit(p, ctrl), 0);
+        ASSERT_EQ(Calls().size(), 1u) << ctrl;
+        EXPECT_EQ(Calls()[0].handle, p);
+        EXPECT_EQ(Calls()[0].id, ctrl);
+        EXPECT_EQ(Calls()[0].event, EVENT_COMMIT);
+    }
+    // The user cannot reach a dimmed or hidden control.
+    Calls().clear();
+    SetCtrlAttribute(p, MAIN_GO, ATTR_DIMMED, 1);
+    EXPECT_EQ(UserCommit(p, MAIN_GO), UIE_NOT_ACCESSIBLE);
+    SetCtrlAttribute(p, MAIN_MODE, ATTR_VISIBLE, 0);
+    EXPECT_EQ(UserCommit(p, MAIN_MODE), UIE_NOT_ACCESSIBLE);
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(UiTest, InstalledCallbacksReplaceTheResourceOnes) {
+    static int seen = 0;
+    static void *data = nullptr;
+    int p = Load(MAIN);
+    int token = 0;
+    ASSERT_EQ(InstallCtrlCallback(
+                  p, MAIN_GO,
+                  [](int, int, int, void *d, int, int) {
+                      ++seen;
+                      data = d;
+                      return 0;
+                  },
+                  &token),
+              0);
+    UserCommit(p, MAIN_GO);
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(data, &token);
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(UiTest, TimersTickOnlyWhileEnabled) {
+    int p = Load(MAIN);
+    ProcessSystemEvents();
+    EXPECT_TRUE(Calls().empty());
+    double interval = 0;
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_TICK, ATTR_INTERVAL, &interval), 0);
+    EXPECT_DOUBLE_EQ(interval, 0.02);
+    ASSERT_EQ(SetCtrlAttribute(p, MAIN_TICK, ATTR_ENABLED, 1), 0);
+    EXPECT_TRUE(WaitFor([] { return Calls().size() >= 3; }));
+    for (const auto &c : Calls()) {
+        EXPECT_EQ(c.what, "tick");
+        EXPECT_EQ(c.event, EVENT_TIMER_TICK);
+        EXPECT_EQ(c.id, MAIN_TICK);
+    }
+    ASSERT_EQ(SetCtrlAttribute(p, MAIN_TICK, ATTR_ENABLED, 0), 0);
+    ProcessSystemEvents();
+    Calls().clear();
+    RunEventsFor(100);
+    EXPECT_TRUE(Calls().empty());
+    // A discarded panel's timer is gone with it.
+    SetCtrlAttribute(p, MAIN_TICK, ATTR_ENABLED, 1);
+    DiscardPanel(p);
+    panels_.clear();
+    RunEventsFor(100);
+    EXPECT_TRUE(Calls().empty());
+}
+
+TEST_F(UiTest, MenuChoicesFireMenuCallbacks) {
+    int p = Load(MAIN);
+    int mb = LoadMenuBar(p, TESTPAN, BAR);
+    ASSERT_EQ(UserChooseMenu(mb, BAR_FILE_MORE_DEEP), 0);
+    ASSERT_EQ(Calls().size(), 1u);
+    EXPECT_EQ(Calls()[0].what, "menu");
+    EXPECT_EQ(Calls()[0].handle, mb);
+    EXPECT_EQ(Calls()[0].id, BAR_FILE_MORE_DEEP);
+    Calls().clear();
+    EXPECT_EQ(UserChooseMenu(mb, BAR_FILE_QUIT), UIE_NOT_ACCESSIBLE); // dimmed in the resource
+    SetMenuBarAttribute(mb, BAR_FILE_QUIT, ATTR_DIMMED, 0);
+    EXPECT_EQ(UserChooseMenu(mb, BAR_FILE_QUIT), 0);
+    SetMenuBarAttribute(mb, BAR_FILE_MORE, ATTR_DIMMED, 1); // dims the submenu's entries
+    EXPECT_EQ(UserChooseMenu(mb, BAR_FILE_MORE_DEEP), UIE_NOT_ACCESSIBLE);
+    SetPanelAttribute(p, ATTR_MENU_BAR_VISIBLE, 0);
+    EXPECT_EQ(UserChooseMenu(mb, BAR_FILE_NEW), UIE_NOT_ACCESSIBLE);
+    EXPECT_EQ(Calls().size(), 1u);
+}
+
+struct Answer {
+    int panel;
+    int control;
+};
+
+TEST_F(UiTest, PopupWaitsForTheCommitOfItsOwnControls) {
+    int main = Load(MAIN);
+    int ask = Load(ASK, main);
+    ASSERT_GT(ask, 0);
+    DisplayPanel(main);
+    ASSERT_EQ(InstallPopup(ask), 0);
+    EXPECT_EQ(GetActivePanel(), ask);
+    // Behind the pop-up the main panel cannot be committed.
+    EXPECT_EQ(UserCommit(main, MAIN_GO), UIE_NOT_ACCESSIBLE);
+
+    static Answer answer;
+    answer = {ask, ASK_NO};
+    PostDeferredCall(
+        [](void *d) {
+            auto *a = static_cast<Answer *>(d);
+            UserCommit(a->panel, a->control);
+        },
+        &answer);
+    int panel = 0, control = 0;
+    EXPECT_EQ(GetUserEvent(1, &panel, &control), EVENT_COMMIT);
+    EXPECT_EQ(panel, ask);
+    EXPECT_EQ(control, ASK_NO);
+    EXPECT_EQ(GetUserEvent(0, &panel, &control), EVENT_NONE);
+
+    ASSERT_EQ(RemovePopup(0), 0);
+    EXPECT_EQ(GetActivePanel(), main);
+    EXPECT_EQ(UserCommit(main, MAIN_GO), 0);
+    EXPECT_EQ(Calls().size(), 1u);
+}
+
+TEST_F(UiTest, DiscardingAPanelFromItsOwnCallbackIsSafe) {
+    int ask = Load(ASK);
+    static int handle;
+    handle = ask;
+    InstallCtrlCallback(
+        ask, ASK_YES,
+        [](int panel, int, int event, void *, int, int) {
+            if (event == EVENT_COMMIT) DiscardPanel(panel);
+            return 0;
+        },
+        nullptr);
+    InstallPopup(ask);
+    PostDeferredCall([](void *) { UserCommit(handle, ASK_YES); }, nullptr);
+    int panel = 0, control = 0;
+    EXPECT_EQ(GetUserEvent(1, &panel, &control), EVENT_COMMIT);
+    EXPECT_EQ(control, ASK_YES);
+    ProcessSystemEvents();
+    EXPECT_EQ(GetActivePanel() == ask, false);
+    EXPECT_EQ(DisplayPanel(ask), UIE_BAD_HANDLE);
+    panels_.clear();
+}
+
+TEST_F(UiTest, CloseGoesToThePanelCallbackAndQuitEndsTheLoop) {
+    int p = Load(MAIN);
+    DisplayPanel(p);
+    PostDeferredCall([](void *d) { UserClosePanel(*static_cast<int *>(d)); }, &p);
+    PostDeferredCall([](void *) { QuitUserInterface(7); }, nullptr);
+    EXPECT_EQ(RunUserInterface(), 7);
+    ASSERT_EQ(Calls().size(), 1u);
+    EXPECT_EQ(Calls()[0].what, "panel");
+    EXPECT_EQ(Calls()[0].event, EVENT_CLOSE);
+    // Asked to quit before the loop runs: the loop returns at once.
+    QuitUserInterface(3);
+    EXPECT_EQ(RunUserInterface(), 3);
+}
+
+} // namespace

@@ -1,0 +1,354 @@
+// Loading panels and menu bars from a resource, values and attributes, rings, lists and tables.
+#include "uitest.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <unistd.h>
+
+std::vector<CallRecord> &Calls() {
+    static std::vector<CallRecord> calls;
+    return calls;
+}
+
+int OnMainPanel(int panel, int event, void *, int, int) {
+    Calls().push_back({"panel", panel, 0, event});
+    return 0;
+}
+int OnCtrl(int panel, int control, int event, void *, int, int) {
+    Calls().push_back({"ctrl", panel, control, event});
+    return 0;
+}
+int OnTick(int panel, int control, int event, void *, int, int) {
+    Calls().push_back({"tick", panel, control, event});
+    return 0;
+}
+void OnMenu(int menuBar, int item, void *, int) {
+    Calls().push_back({"menu", menuBar, item, 1});
+}
+
+namespace {
+
+TEST_F(UiTest, LoadFailuresGiveTheirCodes) {
+    EXPECT_EQ(LoadPanel(0, "/nonexistent/x.uir", MAIN), UIE_FILE_NOT_FOUND);
+    EXPECT_EQ(LoadPanel(0, TESTPAN, 99), UIE_RESOURCE_NOT_FOUND);
+    EXPECT_EQ(LoadPanel(12345, TESTPAN, MAIN), UIE_BAD_HANDLE);
+    char path[] = "/tmp/kr7m-damagedXXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "<uir><panel name='P'>\n<control", 30), 30);
+    close(fd);
+    EXPECT_EQ(LoadPanel(0, path, 1), UIE_BAD_RESOURCE_FILE);
+    EXPECT_NE(strstr(UILastErrorDetail(), ":2:"), nullptr) << UILastErrorDetail();
+    unlink(path);
+}
+
+TEST_F(UiTest, ControlsStartAsTheResourceSays) {
+    int p = Load(MAIN);
+    ASSERT_GT(p, 0);
+    int n = 0;
+    double d = 0;
+    char text[64];
+    EXPECT_EQ(GetCtrlVal(p, MAIN_COUNT, &n), 0);
+    EXPECT_EQ(n, 5);
+    EXPECT_EQ(GetCtrlVal(p, MAIN_NAME, text, sizeof text), 0);
+    EXPECT_STREQ(text, "abc");
+    EXPECT_EQ(GetCtrlVal(p, MAIN_UNIT, text, sizeof text), 0);
+    EXPECT_STREQ(text, "kV");
+    EXPECT_EQ(GetCtrlVal(p, MAIN_MODE, &n), 0);
+    EXPECT_EQ(n, 0);
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_RATIO, ATTR_MAX_VALUE, &d), 0);
+    EXPECT_DOUBLE_EQ(d, 1.5);
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_RATIO, ATTR_PRECISION, &n), 0);
+    EXPECT_EQ(n, 3);
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_COUNT, ATTR_CTRL_KIND, &n), 0);
+    EXPECT_EQ(n, CTRL_NUMERIC);
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_COUNT, ATTR_CONSTANT_NAME, text, sizeof text), 0);
+    EXPECT_STREQ(text, "MAIN_COUNT");
+    EXPECT_EQ(GetPanelAttribute(p, ATTR_TITLE, text, sizeof text), 0);
+    EXPECT_STREQ(text, "Test & main");
+    EXPECT_EQ(GetCtrlVal(p, 99, &n), UIE_BAD_CONTROL);
+}
+
+TEST_F(UiTest, ControlOrderWalksEveryControlOnce) {
+    int p = Load(MAIN);
+    int id = 0, count = 0;
+    ASSERT_EQ(GetPanelAttribute(p, ATTR_PANEL_FIRST_CTRL, &id), 0);
+    EXPECT_EQ(id, MAIN_GROUP);
+    int last = 0;
+    while (id != 0 && count < 100) {
+        last = id;
+        ++count;
+        ASSERT_EQ(GetCtrlAttribute(p, id, ATTR_NEXT_CTRL, &id), 0);
+    }
+    EXPECT_EQ(count, MAIN_TICK - MAIN_GROUP + 1);
+    EXPECT_EQ(last, MAIN_TICK);
+}
+
+TEST_F(UiTest, NumericsCoerceIntoTheirRange) {
+    int p = Load(MAIN);
+    struct Case {
+        int ctrl;
+        double set, expect;
+    } cases[] = {
+        {MAIN_COUNT, 250, 100}, {MAIN_COUNT, -3, 0},    {MAIN_COUNT, 7.6, 8},
+        {MAIN_RATIO, 2.0, 1.5}, {MAIN_RATIO, -9, -1.5}, {MAIN_RATIO, 0.12345, 0.123},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(SetCtrlVal(p, c.ctrl, c.set), 0);
+        double got = 0;
+        EXPECT_EQ(GetCtrlVal(p, c.ctrl, &got), 0);
+        EXPECT_DOUBLE_EQ(got, c.expect) << c.ctrl << " set " << c.set;
+    }
+    // A narrower range pulls the value in; a reversed range stays ordered.
+    ASSERT_EQ(SetCtrlVal(p, MAIN_COUNT, 80), 0);
+    EXPECT_EQ(SetCtrlAttribute(p, MAIN_COUNT, ATTR_MAX_VALUE, 50.0), 0);
+    int n = 0;
+    EXPECT_EQ(GetCtrlVal(p, MAIN_COUNT, &n), 0);
+    EXPECT_EQ(n, 50);
+    EXPECT_EQ(SetCtrlAttribute(p, MAIN_COUNT, ATTR_MIN_VALUE, 60.0), 0);
+    double lo = 0, hi = 0;
+    GetCtrlAttribute(p, MAIN_COUNT, ATTR_MIN_VALUE, &lo);
+    GetCtrlAttribute(p, MAIN_COUNT, ATTR_MAX_VALUE, &hi);
+    EXPECT_LE(lo, hi);
+}
+
+TEST_F(UiTest, StringsKeepTheirLengthAndReportShortBuffers) {
+    int p = Load(MAIN);
+    char text[64];
+    EXPECT_EQ(SetCtrlVal(p, MAIN_NAME, "0123456789"), 0);
+    EXPECT_EQ(GetCtrlVal(p, MAIN_NAME, text, sizeof text), 0);
+    EXPECT_STREQ(text, "01234567");
+    EXPECT_EQ(SetCtrlVal(p, MAIN_NAME, "Größe"), 0);
+    char small[5];
+    EXPECT_EQ(GetCtrlVal(p, MAIN_NAME, small, sizeof small), UIE_BAD_VALUE);
+    EXPECT_STREQ(small, "Grö"); // cut at a character boundary, never inside one
+    EXPECT_EQ(SetCtrlVal(p, MAIN_NOTES, "a text that is far longer than twenty"), 0);
+    EXPECT_EQ(GetCtrlVal(p, MAIN_NOTES, text, sizeof text), 0);
+    EXPECT_EQ(strlen(text), 20u);
+    EXPECT_EQ(SetCtrlVal(p, MAIN_NAME, 5), UIE_BAD_VALUE);
+}
+
+TEST_F(UiTest, RingsSelectByValueAndIndex) {
+    int p = Load(MAIN);
+    int n = 0, idx = 0;
+    char label[32];
+    EXPECT_EQ(SetCtrlVal(p, MAIN_MODE, 9), 0);
+    EXPECT_EQ(GetCtrlIndex(p, MAIN_MODE, &idx), 0);
+    EXPECT_EQ(idx, 2);
+    EXPECT_EQ(SetCtrlVal(p, MAIN_MODE, 5), UIE_BAD_VALUE); // no such entry: selection stays
+    EXPECT_EQ(GetCtrlVal(p, MAIN_MODE, &n), 0);
+    EXPECT_EQ(n, 9);
+    EXPECT_EQ(SetCtrlAttribute(p, MAIN_MODE, ATTR_CTRL_INDEX, 1), 0);
+    EXPECT_EQ(GetCtrlVal(p, MAIN_MODE, &n), 0);
+    EXPECT_EQ(n, 4);
+    EXPECT_EQ(GetCtrlVal(p, MAIN_MODE, label, sizeof label), 0);
+    EXPECT_STREQ(label, "Slow");
+
+    ASSERT_EQ(ClearListCtrl(p, MAIN_MODE), 0);
+    EXPECT_EQ(GetCtrlVal(p, MAIN_MODE, &n), UIE_INDEX_OUT_OF_RANGE);
+    EXPECT_EQ(InsertListItem(p, MAIN_MODE, -1, "12", 3), 0);
+    EXPECT_EQ(InsertListItem(p, MAIN_MODE, -1, "40", 7), 0);
+    EXPECT_EQ(InsertListItem(p, MAIN_MODE, 0, "first", 1), 0);
+    EXPECT_EQ(InsertListItem(p, MAIN_MODE, 9, "far", 1), UIE_INDEX_OUT_OF_RANGE);
+    EXPECT_EQ(GetNumListItems(p, MAIN_MODE, &n), 0);
+    EXPECT_EQ(n, 3);
+    EXPECT_EQ(GetLabelFromIndex(p, MAIN_MODE, 2, label, sizeof label), 0);
+    EXPECT_STREQ(label, "40");
+    EXPECT_EQ(GetValueFromIndex(p, MAIN_MODE, 1, &n), 0);
+    EXPECT_EQ(n, 3);
+    EXPECT_EQ(GetIndexFromValue(p, MAIN_MODE, &idx, 7), 0);
+    EXPECT_EQ(idx, 2);
+    EXPECT_EQ(ReplaceListItem(p, MAIN_MODE, 0, "zero", 0), 0);
+    EXPECT_EQ(DeleteListItem(p, MAIN_MODE, 1, -1), 0);
+    EXPECT_EQ(GetNumListItems(p, MAIN_MODE, &n), 0);
+    EXPECT_EQ(n, 1);
+    EXPECT_EQ(InsertListItem(p, MAIN_COUNT, -1, "x", 1), UIE_NOT_A_LIST);
+}
+
+TEST_F(UiTest, ListsAndTables) {
+    int p = Load(MAIN);
+    int n = 0;
+    EXPECT_EQ(SetCtrlVal(p, MAIN_PICKS, 2), 0);
+    EXPECT_EQ(GetCtrlIndex(p, MAIN_PICKS, &n), 0);
+    EXPECT_EQ(n, 1);
+    char cell[32];
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_CELLS, ATTR_NUM_COLUMNS, &n), 0);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(SetTableCellVal(p, MAIN_CELLS, 2, 2, "x"), 0);
+    EXPECT_EQ(SetTableCellVal(p, MAIN_CELLS, 3, 1, "x"), UIE_INDEX_OUT_OF_RANGE);
+    EXPECT_EQ(InsertTableRows(p, MAIN_CELLS, -1, 3), 0);
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_CELLS, ATTR_NUM_ITEMS, &n), 0);
+    EXPECT_EQ(n, 5);
+    EXPECT_EQ(InsertTableRows(p, MAIN_CELLS, 1, 1), 0); // the old row 2 moves to 3
+    EXPECT_EQ(GetTableCellVal(p, MAIN_CELLS, 3, 2, cell, sizeof cell), 0);
+    EXPECT_STREQ(cell, "x");
+    EXPECT_EQ(DeleteTableRows(p, MAIN_CELLS, 2, -1), 0);
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_CELLS, ATTR_NUM_ITEMS, &n), 0);
+    EXPECT_EQ(n, 1);
+    EXPECT_EQ(Calls().size(), 0u);
+}
+
+TEST_F(UiTest, CommonAttributesRoundTrip) {
+    int p = Load(MAIN);
+    struct Case {
+        int ctrl, attr, value;
+    } cases[] = {
+        {MAIN_GO, ATTR_DIMMED, 1},
+        {MAIN_GO, ATTR_VISIBLE, 0},
+        {MAIN_COUNT, ATTR_TEXT_BOLD, 1},
+        {MAIN_COUNT, ATTR_TEXT_COLOR, 0xFF0000},
+        {MAIN_UNIT, ATTR_TEXT_BGCOLOR, 0x00FF00},
+        {MAIN_COUNT, ATTR_LABEL_BOLD, 1},
+        {MAIN_COUNT, ATTR_TOP, 77},
+        {MAIN_COUNT, ATTR_LEFT, 33},
+        {MAIN_COUNT, ATTR_WIDTH, 120},
+        {MAIN_NAME, ATTR_MAX_ENTRY_LENGTH, 4},
+        {MAIN_COUNT, ATTR_CTRL_MODE, VAL_INDICATOR},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(SetCtrlAttribute(p, c.ctrl, c.attr, c.value), 0) << c.attr;
+        int got = -1;
+        EXPECT_EQ(GetCtrlAttribute(p, c.ctrl, c.attr, &got), 0) << c.attr;
+        EXPECT_EQ(got, c.value) << c.attr;
+    }
+    char text[32];
+    EXPECT_EQ(SetCtrlAttribute(p, MAIN_COUNT, ATTR_LABEL_TEXT, "Anzahl"), 0);
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_COUNT, ATTR_LABEL_TEXT, text, sizeof text), 0);
+    EXPECT_STREQ(text, "Anzahl");
+    EXPECT_EQ(SetCtrlAttribute(p, MAIN_ENABLE, ATTR_ON_TEXT, "An"), 0);
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_ENABLE, ATTR_ON_TEXT, text, sizeof text), 0);
+    EXPECT_STREQ(text, "An");
+    EXPECT_EQ(SetCtrlAttribute(p, MAIN_GO, 9999, 1), UIE_BAD_ATTRIBUTE);
+    EXPECT_EQ(SetCtrlAttribute(p, MAIN_GO, ATTR_ON_TEXT, "x"), UIE_BAD_ATTRIBUTE);
+    EXPECT_EQ(Calls().size(), 0u);
+}
+
+TEST_F(UiTest, PanelGeometryAndChildPanels) {
+    int p = Load(MAIN);
+    int child = Load(CHILD, p);
+    ASSERT_GT(child, 0);
+    int v = 0;
+    EXPECT_EQ(GetPanelAttribute(child, ATTR_PANEL_PARENT, &v), 0);
+    EXPECT_EQ(v, p);
+    EXPECT_EQ(SetPanelSize(child, 150, 250), 0);
+    EXPECT_EQ(SetPanelPos(child, 30, 5), 0);
+    GetPanelAttribute(child, ATTR_HEIGHT, &v);
+    EXPECT_EQ(v, 150);
+    GetPanelAttribute(child, ATTR_TOP, &v);
+    EXPECT_EQ(v, 30);
+    EXPECT_EQ(SetPanelAttribute(child, ATTR_FRAME_THICKNESS, 2), 0);
+    GetPanelAttribute(child, ATTR_FRAME_THICKNESS, &v);
+    EXPECT_EQ(v, 2);
+    GetPanelAttribute(p, ATTR_RESOURCE_ID, &v);
+    EXPECT_EQ(v, MAIN);
+
+    // Activating a hidden panel shows it; discarding the parent takes the child with it.
+    EXPECT_EQ(DisplayPanel(p), 0);
+    EXPECT_EQ(SetActivePanel(child), 0);
+    GetPanelAttribute(child, ATTR_VISIBLE, &v);
+    EXPECT_EQ(v, 1);
+    EXPECT_EQ(GetActivePanel(), child);
+    EXPECT_EQ(DiscardPanel(p), 0);
+    EXPECT_EQ(GetPanelAttribute(child, ATTR_VISIBLE, &v), UIE_BAD_HANDLE);
+    EXPECT_EQ(SetCtrlVal(child, CHILD_VALUE, 1), UIE_BAD_HANDLE);
+    panels_.clear();
+}
+
+TEST_F(UiTest, MenuBarsWalkAndTick) {
+    int p = Load(MAIN);
+    int mb = LoadMenuBar(p, TESTPAN, BAR);
+    ASSERT_GT(mb, 0);
+    EXPECT_EQ(GetPanelMenuBar(p), mb);
+    int v = 0;
+    char text[32];
+    EXPECT_EQ(GetMenuBarAttribute(mb, 0, ATTR_FIRST_ITEM, &v), 0);
+    EXPECT_EQ(v, BAR_FILE);
+    EXPECT_EQ(GetMenuBarAttribute(mb, BAR_FILE, ATTR_NEXT_ITEM, &v), 0);
+    EXPECT_EQ(v, BAR_LANG);
+    EXPECT_EQ(GetMenuBarAttribute(mb, BAR_FILE, ATTR_FIRST_ITEM, &v), 0);
+    EXPECT_EQ(v, BAR_FILE_NEW);
+    EXPECT_EQ(GetMenuBarAttribute(mb, BAR_FILE_NEW, ATTR_NEXT_ITEM, &v), 0);
+    int sep = v;
+    EXPECT_EQ(GetMenuBarAttribute(mb, sep, ATTR_IS_SEPARATOR, &v), 0);
+    EXPECT_EQ(v, 1);
+    EXPECT_EQ(GetMenuBarAttribute(mb, BAR_FILE_MORE, ATTR_SUBMENU, &v), 0);
+    EXPECT_EQ(v, BAR_FILE_MORE);
+    EXPECT_EQ(GetMenuBarAttribute(mb, BAR_FILE_MORE, ATTR_FIRST_ITEM, &v), 0);
+    EXPECT_EQ(v, BAR_FILE_MORE_DEEP);
+    EXPECT_EQ(GetMenuBarAttribute(mb, BAR_FILE_NEW, ATTR_CONSTANT_NAME, text, sizeof text), 0);
+    EXPECT_STREQ(text, "BAR_FILE_NEW");
+    EXPECT_EQ(GetMenuBarAttribute(mb, BAR_LANG_ENG, ATTR_CHECKED, &v), 0);
+    EXPECT_EQ(v, 1);
+    EXPECT_EQ(SetMenuBarAttribute(mb, BAR_LANG_ENG, ATTR_CHECKED, 0), 0);
+    EXPECT_EQ(GetMenuBarAttribute(mb, BAR_LANG_ENG, ATTR_CHECKED, &v), 0);
+    EXPECT_EQ(v, 0);
+    EXPECT_EQ(SetMenuBarAttribute(mb, BAR_FILE_NEW, ATTR_ITEM_NAME, "Neu"), 0);
+    EXPECT_EQ(GetMenuBarAttribute(mb, BAR_FILE_NEW, ATTR_ITEM_NAME, text, sizeof text), 0);
+    EXPECT_STREQ(text, "Neu");
+
+    // Menu bar height and visibility as the main window's layout needs them.
+    EXPECT_EQ(GetPanelAttribute(p, ATTR_MENU_HEIGHT, &v), 0);
+    EXPECT_GT(v, 10);
+    int top = 0;
+    EXPECT_EQ(GetPanelAttribute(p, ATTR_CLIENT_TOP, &top), 0);
+    EXPECT_EQ(top, v);
+    EXPECT_EQ(SetPanelAttribute(p, ATTR_MENU_BAR_VISIBLE, 0), 0);
+    EXPECT_EQ(GetPanelAttribute(p, ATTR_MENU_BAR_VISIBLE, &v), 0);
+    EXPECT_EQ(v, 0);
+    EXPECT_EQ(GetPanelAttribute(p, ATTR_CLIENT_TOP, &top), 0);
+    EXPECT_EQ(top, 0);
+}
+
+TEST_F(UiTest, PrintToPdfWritesACompleteFile) {
+    int p = Load(MAIN);
+    ASSERT_EQ(DisplayPanel(p), 0);
+    char dir[] = "/tmp/kr7m-printXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string pdf = std::string(dir) + "/panel.pdf";
+    ASSERT_EQ(SetPrintAttribute(ATTR_PRINT_OUTPUT_FILE, pdf.c_str()), 0);
+    EXPECT_EQ(PrintPanel(p), 0);
+    std::ifstream in(pdf, std::ios::binary);
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(data.rfind("%PDF", 0), 0u);
+    EXPECT_NE(data.find("%%EOF"), std::string::npos);
+    EXPECT_FALSE(GetFileInfo((pdf + ".part").c_str(), nullptr));
+
+    // An unwritable target fails and leaves nothing behind.
+    std::string bad = std::string(dir) + "/missing/panel.pdf";
+    ASSERT_EQ(SetPrintAttribute(ATTR_PRINT_OUTPUT_FILE, bad.c_str()), 0);
+    EXPECT_EQ(PrintPanel(p), UIE_PRINT_FAILED);
+    EXPECT_FALSE(GetFileInfo(bad.c_str(), nullptr));
+    SetPrintAttribute(ATTR_PRINT_OUTPUT_FILE, "");
+    unlink(pdf.c_str());
+    rmdir(dir);
+}
+
+TEST_F(UiTest, PathsAndFileSelection) {
+    char dir[512], path[512];
+    ASSERT_EQ(GetProjectDir(dir, sizeof dir), 0);
+    std::string bin = KR7M_BIN_DIR;
+    EXPECT_EQ(std::string(dir), bin.substr(0, bin.size() - 4) + "/tests"); // test programs' folder
+    EXPECT_EQ(MakePathname("/a/b", "c.txt", path, sizeof path), 0);
+    EXPECT_STREQ(path, "/a/b/c.txt");
+    char tiny[6];
+    EXPECT_EQ(MakePathname("/a/b", "c.txt", tiny, sizeof tiny), UIE_BAD_VALUE);
+    EXPECT_STREQ(tiny, "");
+
+    SetFileSelectAnswer("/definitely/not/here.KR7");
+    EXPECT_EQ(FileSelectPopup("", "*.KR7", "", "Save", VAL_SAVE_BUTTON, path, sizeof path),
+              VAL_NEW_FILE_SELECTED);
+    EXPECT_STREQ(path, "/definitely/not/here.KR7");
+    SetFileSelectAnswer("/proc/self/exe");
+    EXPECT_EQ(FileSelectPopup("", "*.KR7", "", "Open", VAL_LOAD_BUTTON, path, sizeof path),
+              VAL_EXISTING_FILE_SELECTED);
+    SetFileSelectAnswer("");
+    EXPECT_EQ(FileSelectPopup("", "*.KR7", "", "Open", VAL_LOAD_BUTTON, path, sizeof path),
+              VAL_NO_FILE_SELECTED);
+    SetFileSelectAnswer("/a/path/too/long/for/the/buffer.KR7");
+    EXPECT_EQ(FileSelectPopup("", "*.KR7", "", "Open", VAL_LOAD_BUTTON, tiny, sizeof tiny),
+              UIE_BAD_VALUE);
+    EXPECT_STREQ(tiny, "");
+}
+
+} // namespace
