@@ -143,35 +143,6 @@ TEST_F(LinkSim, SentConfigurationIsWhatIsReadBack) {
     EXPECT_EQ(Konf.Module, 1);
 }
 
-TEST_F(LinkSim, RatedCurrentMismatchWritesNothing) {
-    Start({"--rated-current", "1"});
-    Konf.RatedI = 500;
-    Konf.PulsRate[0] = 1234;
-    EXPECT_EQ(SendConfiguration(), -1);
-    EXPECT_EQ(Console_Report().lastErrorMessage, 8);
-    ASSERT_EQ(InitInterface(1), 1);
-    ASSERT_EQ(Read(&Lese, ReadConfigBlock, 1), 1);
-    EXPECT_NE(Lese.PulsRate[0], 1234);
-}
-
-TEST_F(LinkSim, BusProbeAndBroadcast) {
-    Start({"--bus", "3,7"}, 3);
-    ASSERT_EQ(InitInterface(1), 1);
-    EXPECT_EQ(Diagnose(1, 3), 1);
-    EXPECT_EQ(Diagnose(1, 5), 0);
-    EXPECT_EQ(Diagnose(1, 7), 1);
-    Lese.Display = 2;
-    ASSERT_EQ(Read(&Lese, ReadDisplay, 1), 1);
-    Lese.Display = 4;
-    ASSERT_EQ(Write(&Lese, WriteDisplay, 1, 1), 1);
-    for (int addr : {3, 7}) {
-        DeviceAddr = addr;
-        Lese.Display = 0;
-        ASSERT_EQ(Read(&Lese, ReadDisplay, 1), 1) << addr;
-        EXPECT_EQ(Lese.Display, 4) << addr;
-    }
-}
-
 TEST_F(LinkSim, SpoiledAnswersAreRetriedOrReported) {
     struct Case {
         const char *fault;

@@ -6,7 +6,6 @@
 #include "link/commands.h"
 #include "link/frame.h"
 #include "link_fixture.h"
-#include "platform/serial/rs232.h"
 
 namespace {
 
@@ -229,23 +228,6 @@ TEST_F(LinkTest, OpenFailuresAreReportedAndLeaveThePortClosed) {
         EXPECT_STRNE(Console_Report().lastErrorDetail, "");
     }
     rmdir("/tmp/kr7m-link-test-dir");
-}
-
-TEST_F(LinkTest, BusyPortCannotBeOpenedTwice) {
-    Open();
-    int fd = OpenComPath(2, peer->Path().c_str(), 9600, 0, 8, 1);
-    EXPECT_EQ(fd, kComCannotOpen);
-    CloseInterface();
-    SetComPortDevice(3, peer->Path().c_str());
-    EXPECT_EQ(InitInterface(3), 1) << "the close released the port";
-}
-
-TEST_F(LinkTest, OpenPortIsKeptWhateverIsAskedNext) {
-    Open();
-    Baudrate = 0;
-    EXPECT_EQ(InitInterface(5), 1);
-    EXPECT_EQ(OpenedPort, 1);
-    EXPECT_EQ(Read(&Lese, ReadDevStatus, 1), 1);
 }
 
 TEST(LineParameters, FollowTheConnectionType) {

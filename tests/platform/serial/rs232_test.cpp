@@ -182,24 +182,4 @@ TEST_F(SerialTest, WritesDrainAndFlushDropsPendingInput) {
     EXPECT_EQ(std::string(buf, 3), "new");
 }
 
-TEST(SerialClosed, OperationsOnAClosedPortFail) {
-    char buf[4];
-    EXPECT_EQ(CloseCom(4), kComNotOpen);
-    EXPECT_EQ(CloseCom(12), kComBadPort);
-    EXPECT_LT(ComWrt(4, "x", 1), 0);
-    EXPECT_LT(ComRd(4, buf, 4), 0);
-    EXPECT_LT(GetOutQLen(4), 0);
-    EXPECT_LT(ComSetEscape(4, 3), 0);
-    EXPECT_LT(SetComTime(4, 0.1), 0);
-}
-
-TEST(SerialDelay, WaitsAtLeastTheTimeAsked) {
-    double start = Now();
-    Delay(0.05);
-    EXPECT_GE(Now() - start, 0.049);
-    start = Now();
-    Delay(-1.0);
-    EXPECT_LT(Now() - start, 0.5);
-}
-
 } // namespace
