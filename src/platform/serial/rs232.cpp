@@ -195,12 +195,19 @@ int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, i
         SetError("%s is not a serial device.", path);
         return kComNoPort;
     }
-    // TIOCEXCL keeps other unprivileged programs out; the lock also catches privileged ones and
-    // a second open inside this program.
-    if (ioctl(fd, TIOCEXCL) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // The lock turns away every second opener, privileged ones and this program included.
+    // Only its holder may then set TIOCEXCL (which keeps unprivileged programs from even opening
+    // the line): the flag belongs to the tty, and a loser clearing it would unguard the winner.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int err = errno;
+        close(fd);
+        DescribeOpenFailure(path, err == EWOULDBLOCK ? EBUSY : err);
+        return OpenErrorCode(err);
+    }
+    if (ioctl(fd, TIOCEXCL) != 0) {
         int err = errno;
         Abandon(fd);
-        DescribeOpenFailure(path, err == EWOULDBLOCK ? EBUSY : err);
+        DescribeOpenFailure(path, err);
         return OpenErrorCode(err);
     }
 

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -108,6 +109,15 @@ TEST_F(SerialTest, SecondOpenerIsTurnedAwayUntilClose) {
     int st = 0;
     ASSERT_EQ(waitpid(child, &st, 0), child);
     EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0);
+
+    // The turned-away openers left the line exclusive for its holder (root may still peek).
+    int fd = open(pty.path.c_str(), O_RDWR | O_NOCTTY);
+    if (fd >= 0) {
+        int exclusive = 0;
+        EXPECT_EQ(ioctl(fd, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 1);
+        close(fd);
+    }
 
     EXPECT_EQ(CloseCom(1), 0);
     EXPECT_EQ(OpenComPath(2, pty.path.c_str(), 9600, kComParityNone, 8, 1), 0);
