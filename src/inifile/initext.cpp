@@ -64,7 +64,8 @@ bool SplitPieceName(const std::string &name, std::string_view *base, unsigned *n
     unsigned v = 0;
     for (size_t i = d; i < name.size(); ++i)
         v = std::min(v * 10 + unsigned(name[i] - '0'), 100000u);
-    *base = std::string_view(name).substr(0, d - kLineSuffix.size());
+    // Names are kept without surrounding blanks, so "A  Line1" joins into "A".
+    *base = Trim(std::string_view(name).substr(0, d - kLineSuffix.size()));
     *number = v;
     return true;
 }

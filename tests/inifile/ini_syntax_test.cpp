@@ -160,6 +160,7 @@ TEST(IniSyntax, JoiningPieces) {
         {"no run without Line1", "[S]\nA Line2 = x\n", "[S]\nA Line2 = x\n\n"},
         {"interrupted run", "[S]\nA Line1 = x\nC = 1\nA Line2 = y\n",
          "[S]\nA = x\nC = 1\nA Line2 = y\n\n"},
+        {"blanks before Line", "[S]\nA  Line1 = x\nA Line2 = y\n", "[S]\nA = xy\n\n"},
         {"not a piece name", "[S]\nALine1 = x\nA Line = y\n", "[S]\nALine1 = x\nA Line = y\n\n"},
     };
     for (const Case &c : cases) {
