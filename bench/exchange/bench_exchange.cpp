@@ -23,7 +23,7 @@
 namespace {
 
 constexpr int kExchanges = 2000;
-constexpr int kRounds = 8;
+constexpr int kRounds = 40;
 constexpr int kAddress = 1;
 
 double Now() {
