@@ -1,0 +1,178 @@
+// The graphical program's side of the reporting seam: modal error and confirmation pop-ups whose
+// texts are entries of rings in the resource file, and the transfer progress pop-up.
+#include "link/report_popup.h"
+
+#include "MainPan.h"
+#include "link/report.h"
+#include "platform/ui/userint.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+int pHandle = 0;
+
+namespace {
+
+char gResource[1024] = "";
+char gDetail[512] = "";
+
+const char *ResourceFile() {
+    if (gResource[0] == '\0') {
+        char dir[1024];
+        if (GetProjectDir(dir, sizeof dir) < 0 ||
+            MakePathname(dir, "MainPan.uir", gResource, sizeof gResource) < 0)
+            std::snprintf(gResource, sizeof gResource, "MainPan.uir");
+    }
+    return gResource;
+}
+
+// Controls of one kind of question pop-up.
+struct PopupLayout {
+    int resourceId;
+    int titleRing, messageRing;
+    int heading, text;
+    int confirm;
+    int dismiss; // what closing the window by its frame stands for
+    const char *fallbackHeading;
+};
+
+const PopupLayout kErrorLayout = {ERROR,      ERROR_TITLE, ERROR_MESSAGE, ERROR_HEADING,
+                                  ERROR_TEXT, ERROR_OK,    ERROR_OK,      "Error"};
+const PopupLayout kWarningLayout = {WARNING,         WARNING_TITLE,   WARNING_MESSAGE,
+                                    WARNING_HEADING, WARNING_TEXT,    WARNING_CONFIRM,
+                                    WARNING_DECLINE, "Please confirm"};
+
+// Closing the pop-up's window answers as its dismissing button would, so the wait for the
+// answer always ends.
+int PopupPanelEvents(int panel, int event, void *callbackData, int, int) {
+    if (event == EVENT_CLOSE && callbackData)
+        UserCommit(panel, static_cast<const PopupLayout *>(callbackData)->dismiss);
+    return 0;
+}
+
+// Fills text with the label of entry index of the ring; false when the ring has no such entry.
+bool RingEntry(int panel, int ring, int index, char *text, int size) {
+    int count = 0;
+    if (index < 0 || GetNumListItems(panel, ring, &count) < 0 || index >= count) return false;
+    if (SetCtrlIndex(panel, ring, index) < 0) return false;
+    return GetLabelFromIndex(panel, ring, index, text, size) >= 0;
+}
+
+// Shows the pop-up, waits for the answer and removes it. Returns the control that answered, or 0
+// when the pop-up could not be shown or the wait ended without an answer.
+int AskPopup(const PopupLayout &layout, int title, int message, const char *detail) {
+    int parent = GetActivePanel();
+    if (parent < 0) parent = 0;
+    int panel = LoadPanel(parent, ResourceFile(), layout.resourceId);
+    if (panel < 0) {
+        // Without the pop-up the user would never learn why the action stopped.
+        std::fprintf(stderr,
+                     "kr7m: %s (title %d, message %d); the pop-up cannot be loaded from %s "
+                     "(code %d)\n",
+                     layout.fallbackHeading, title, message, ResourceFile(), panel);
+        if (detail && detail[0]) std::fprintf(stderr, "kr7m: %s\n", detail);
+        return 0;
+    }
+
+    char heading[512], text[1024];
+    if (!RingEntry(panel, layout.titleRing, title, heading, sizeof heading))
+        std::snprintf(heading, sizeof heading, "%s", layout.fallbackHeading);
+    if (!RingEntry(panel, layout.messageRing, message, text, sizeof text))
+        std::snprintf(text, sizeof text, "Unexpected message (title %d, message %d).", title,
+                      message);
+    SetCtrlVal(panel, layout.heading, heading);
+    SetCtrlVal(panel, layout.text, text);
+    if (layout.resourceId == ERROR) {
+        bool hasDetail = detail && detail[0];
+        SetCtrlVal(panel, ERROR_DETAIL, hasDetail ? detail : "");
+        SetCtrlAttribute(panel, ERROR_DETAIL, ATTR_VISIBLE, hasDetail ? 1 : 0);
+    }
+
+    InstallPanelCallback(panel, PopupPanelEvents, const_cast<PopupLayout *>(&layout));
+    SetActiveCtrl(panel, layout.confirm);
+    InstallPopup(panel);
+
+    int answer = 0;
+    for (;;) {
+        int where = 0, control = 0;
+        int event = GetUserEvent(1, &where, &control);
+        if (event != EVENT_COMMIT) break; // the event loop is going away: nobody is left to answer
+        if (where == panel) {
+            answer = control;
+            break;
+        }
+    }
+    RemovePopup(0);
+    DiscardPanel(panel);
+    return answer;
+}
+
+void Wait(double seconds) {
+    if (!(seconds > 0.0)) return;
+    struct timespec rest;
+    rest.tv_sec = static_cast<time_t>(seconds);
+    rest.tv_nsec = static_cast<long>((seconds - static_cast<double>(rest.tv_sec)) * 1e9);
+    while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+    }
+}
+
+} // namespace
+
+void SetPopupResourceFile(const char *path) {
+    std::snprintf(gResource, sizeof gResource, "%s", path ? path : "");
+}
+
+void SetErrorDetail(const char *detail) {
+    std::snprintf(gDetail, sizeof gDetail, "%s", detail ? detail : "");
+}
+
+int Error(int title, int message) {
+    char detail[sizeof gDetail];
+    std::snprintf(detail, sizeof detail, "%s", gDetail);
+    gDetail[0] = '\0';
+    AskPopup(kErrorLayout, title, message, detail);
+    return 1;
+}
+
+int Warnung(int title, int message) {
+    return AskPopup(kWarningLayout, title, message, nullptr) == WARNING_CONFIRM ? 1 : 0;
+}
+
+void TransferWindow(int mode, int value, double delay) {
+    Wait(delay);
+    switch (mode) {
+    case 0: {
+        if (pHandle > 0) { // a second show replaces the first instead of stacking pop-ups
+            RemovePopup(0);
+            DiscardPanel(pHandle);
+            pHandle = 0;
+        }
+        int parent = GetActivePanel();
+        if (parent < 0) parent = 0;
+        int panel = LoadPanel(parent, ResourceFile(), TRANSFER);
+        if (panel < 0) return; // the transfer itself goes on; only its progress stays unseen
+        pHandle = panel;
+        SetCtrlVal(panel, TRANSFER_PROGRESS, 0);
+        InstallPopup(panel);
+        ProcessSystemEvents();
+        break;
+    }
+    case 1:
+        if (pHandle > 0) {
+            RemovePopup(0);
+            DiscardPanel(pHandle);
+            pHandle = 0;
+        }
+        break;
+    case 2:
+        if (pHandle > 0) {
+            SetCtrlVal(pHandle, TRANSFER_PROGRESS, value < 0 ? 0 : value > 100 ? 100 : value);
+            // The transfer blocks the event loop; let the bar repaint before the next exchange.
+            ProcessSystemEvents();
+        }
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,61 @@
+// Shared set-up of the shell tests: the built resource file, a private settings folder, and a
+// watchdog so that a loop that never ends fails the test instead of hanging the run.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "MainPan.h"
+#include "app/app.h"
+#include "link/report_popup.h"
+#include "platform/ui/userint.h"
+
+namespace apptest {
+
+inline std::string ResourceFile() {
+    return std::string(KR7M_BIN_DIR) + "/MainPan.uir";
+}
+
+inline std::string ReadFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void WriteFile(const std::string &path, const std::string &text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+// A fresh settings folder per test, named through the variable the settings file honours.
+class ShellTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kr7m-app-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        setenv("KR7M_CONFIG_DIR", dir_.c_str(), 1);
+        SetAppResourcePath(ResourceFile().c_str());
+        SetPopupResourceFile(ResourceFile().c_str());
+        RegisterMainPanCallbacks();
+        alarm(60); // a pop-up or loop that never returns ends the test program
+    }
+    void TearDown() override {
+        alarm(0);
+        ShutdownProgram();
+        std::string cmd = "rm -rf '" + dir_ + "'";
+        if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cannot remove " << dir_;
+    }
+    std::string IniPath() const { return dir_ + "/KR7M.ini"; }
+
+    std::string dir_;
+};
+
+} // namespace apptest
