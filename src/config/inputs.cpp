@@ -143,7 +143,7 @@ int CmReadDescr(int panel, int control, int event, void *, int, int) {
     GetCtrlVal(panel, control, text, sizeof text);
     // 47 characters and the terminating NUL fill the instrument's field.
     memset(Konf.Descr, 0, sizeof Konf.Descr);
-    strncpy(Konf.Descr, text, sizeof Konf.Descr - 1);
+    memcpy(Konf.Descr, text, strnlen(text, sizeof Konf.Descr - 1));
     SetCtrlVal(panel, control, Konf.Descr);
     return 0;
 }
