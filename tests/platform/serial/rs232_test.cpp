@@ -2,11 +2,14 @@
 // reads bounded by the answer time-out, a vanishing peer, queue flushes and modem lines.
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -93,6 +96,39 @@ TEST(SerialOpen, FailuresMapToTheCodesTheLinkTellsApart) {
     unlink(file.c_str());
     rmdir(dir.c_str());
     ResetComPortDevices();
+}
+
+// A user outside the device's group is told which group to join.
+TEST(SerialOpen, PermissionProblemNamesTheGroupToJoin) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to open the line as another user";
+    Pty pty;
+    ASSERT_EQ(chmod(pty.path.c_str(), 0660), 0);
+    ASSERT_EQ(chown(pty.path.c_str(), 0, 5), 0);
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(fds[0]);
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        int r = OpenComPath(1, pty.path.c_str(), 9600, kComParityNone, 8, 1);
+        const char *text = ComLastErrorText();
+        if (write(fds[1], text, std::strlen(text)) < 0) _exit(3);
+        _exit(r == kComCannotOpen ? 0 : 1);
+    }
+    close(fds[1]);
+    char text[512] = "";
+    ssize_t n = read(fds[0], text, sizeof text - 1);
+    close(fds[0]);
+    int st = 0;
+    ASSERT_EQ(waitpid(child, &st, 0), child);
+    ASSERT_TRUE(WIFEXITED(st));
+    EXPECT_EQ(WEXITSTATUS(st), 0) << text;
+    ASSERT_GT(n, 0);
+    const group *g = getgrgid(5);
+    std::string expected = std::string("\"") + (g ? g->gr_name : "dialout") + "\"";
+    EXPECT_NE(std::string(text).find(expected), std::string::npos) << text;
+    EXPECT_NE(std::string(text).find("usermod"), std::string::npos) << text;
 }
 
 TEST_F(SerialTest, SecondOpenerIsTurnedAwayUntilClose) {
