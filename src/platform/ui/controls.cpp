@@ -120,6 +120,7 @@ int SetText(CtrlRec *c, const char *text) {
         auto *l = qobject_cast<QLabel *>(c->w.data());
         if (!l) return UIE_BAD_CONTROL;
         l->setText(t);
+        FitTextMessage(c);
         return 0;
     }
     default:

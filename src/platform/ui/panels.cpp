@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QToolBar>
 
 namespace uiq {
@@ -383,6 +384,10 @@ int SetPanelAttribute(int panel, int attribute, int value) {
     case ATTR_WINDOW_ZOOM:
         p->programResize = true;
         if (value == VAL_MAXIMIZE) {
+            // Also take the screen's free area ourselves: without a window manager (a bare X
+            // server) nobody else would honour the request.
+            if (w->isWindow())
+                if (QScreen *screen = w->screen()) w->setGeometry(screen->availableGeometry());
             if (w->isVisible())
                 w->showMaximized();
             else

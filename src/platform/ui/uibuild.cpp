@@ -130,6 +130,23 @@ void PlaceControl(CtrlRec *c) {
     l->setVisible(shown);
 }
 
+void FitTextMessage(CtrlRec *c) {
+    auto *l = qobject_cast<QLabel *>(c->w.data());
+    if (!l || c->kind != CTRL_TEXT_MSG || l->wordWrap()) return;
+    // A message never cuts its text (a longer translation, a longer value): a left-aligned
+    // one grows to the right, a centred one both ways, a right-aligned one to the left.
+    int need = l->sizeHint().width() + 2;
+    if (need <= c->width) return;
+    int grow = need - c->width;
+    if (l->alignment() & Qt::AlignHCenter)
+        c->left -= grow / 2;
+    else if (l->alignment() & Qt::AlignRight)
+        c->left -= grow;
+    if (c->left < 0) c->left = 0;
+    c->width = need;
+    PlaceControl(c);
+}
+
 void RefreshSwitchText(CtrlRec *c) {
     auto *box = qobject_cast<QCheckBox *>(c->w.data());
     if (!box) return;
@@ -174,6 +191,7 @@ void ApplyLook(CtrlRec *c) {
         c->label->setEnabled(!c->dimmed);
     }
     PlaceControl(c);
+    if (c->kind == CTRL_TEXT_MSG) FitTextMessage(c);
 }
 
 void BuildControl(PanelRec *p, const uir::Control &def) {

@@ -141,6 +141,7 @@ void BuildControl(PanelRec *p, const uir::Control &def);
 void PlaceControl(CtrlRec *c);
 void ApplyLook(CtrlRec *c);
 void RefreshSwitchText(CtrlRec *c);
+void FitTextMessage(CtrlRec *c);
 
 // Text conversions between the C interface and Qt.
 inline QString Q(const char *s) {

@@ -258,6 +258,10 @@ bool ReadWholeFile(const std::string &path, std::string *text, std::string *erro
 
 bool ParseWithIncludes(const std::string &path, XmlNode *root, std::string *error,
                        std::vector<std::string> *stack) {
+    if (stack->size() > 16) {
+        *error = path + ": includes nested too deeply";
+        return false;
+    }
     for (const auto &open : *stack)
         if (open == path) {
             *error = path + ": includes itself";

@@ -352,3 +352,42 @@ TEST_F(UiTest, PathsAndFileSelection) {
 }
 
 } // namespace
+
+namespace {
+
+// Pictures of the test panels: a PNG of every panel kind. With KR7M_SCREENSHOT_DIR set they
+// stay there for a look; otherwise they go to a temporary folder.
+TEST_F(UiTest, SavePanelImageWritesPictures) {
+    const char *keep = getenv("KR7M_SCREENSHOT_DIR");
+    char tmp[] = "/tmp/kr7m-shotsXXXXXX";
+    std::string dir = keep ? keep : mkdtemp(tmp);
+    int p = Load(MAIN);
+    int mb = LoadMenuBar(p, TESTPAN, BAR);
+    ASSERT_GT(mb, 0);
+    SetCtrlVal(p, MAIN_LAMP, 1);
+    SetCtrlVal(p, MAIN_LEVEL, 7.0);
+    SetTableCellVal(p, MAIN_CELLS, 1, 1, "1.5");
+    SetCtrlAttribute(p, MAIN_GO, ATTR_DIMMED, 1);
+    DisplayPanel(p);
+    int child = Load(CHILD, p);
+    SetPanelPos(child, 400, 400);
+    DisplayPanel(child);
+    int ask = Load(ASK, p);
+    InstallPopup(ask);
+    ProcessSystemEvents();
+    std::string main = dir + "/test-main.png", popup = dir + "/test-popup.png";
+    EXPECT_EQ(SavePanelImage(p, main.c_str()), 0);
+    EXPECT_EQ(SavePanelImage(ask, popup.c_str()), 0);
+    long size = 0;
+    EXPECT_EQ(GetFileInfo(main.c_str(), &size), 1);
+    EXPECT_GT(size, 1000);
+    EXPECT_EQ(SavePanelImage(p, "/nonexistent/dir/x.png"), UIE_FILE_NOT_FOUND);
+    RemovePopup(0);
+    if (!keep) {
+        unlink(main.c_str());
+        unlink(popup.c_str());
+        rmdir(dir.c_str());
+    }
+}
+
+} // namespace
