@@ -19,9 +19,10 @@ enum {
     INI_ERR_NOT_FOUND = -5103,
     INI_ERR_ACCESS_DENIED = -5104, // target not writable, write or rename refused
     INI_ERR_DISK_FULL = -5105,
-    INI_ERR_IO = -5106,       // any other write or rename failure
-    INI_ERR_BAD_DATA = -5107, // a data text that no Ini_PutData can have written
-    INI_ERR_BAD_NAME = -5108, // empty, too long, or a name that would not read back the same
+    INI_ERR_IO = -5106,        // any other write or rename failure
+    INI_ERR_BAD_DATA = -5107,  // a data text that no Ini_PutData can have written
+    INI_ERR_BAD_NAME = -5108,  // empty, too long, or a name that would not read back the same
+    INI_ERR_BAD_VALUE = -5109, // a raw value holding a line end, which would split its line
 };
 
 // Text of any of the codes above ("" for 0 and unknown codes). Never null.

@@ -91,7 +91,8 @@ int Ini_PutDouble(IniDoc ini, const char *section, const char *item, double valu
 int Ini_PutBoolean(IniDoc ini, const char *section, const char *item, int value);
 // Stored with escape codes (\" \\ \t \n \r \xhh) and written quoted; null is stored as "".
 int Ini_PutString(IniDoc ini, const char *section, const char *item, const char *value);
-// Stored as given and written quoted; null is stored as "". The caller keeps line ends out.
+// Stored as given and written quoted; null is stored as "". A value holding a line end gives
+// INI_ERR_BAD_VALUE (use Ini_PutString for such texts).
 int Ini_PutRawString(IniDoc ini, const char *section, const char *item, const char *value);
 // Bytes in a 6-bit text encoding ("0" to "o"), written quoted.
 int Ini_PutData(IniDoc ini, const char *section, const char *item, const void *data,

@@ -233,6 +233,8 @@ int Ini_PutString(IniDoc ini, const char *section, const char *item, const char 
 }
 
 int Ini_PutRawString(IniDoc ini, const char *section, const char *item, const char *value) {
+    // A line end would end the item's line early and turn the rest into a line of its own.
+    if (value != nullptr && std::strpbrk(value, "\r\n") != nullptr) return INI_ERR_BAD_VALUE;
     return Guarded([&] {
         return AddItem(ini, section, item, std::string(value != nullptr ? value : ""), true);
     });

@@ -300,6 +300,9 @@ TEST(IniValues, NullArguments) {
     EXPECT_EQ(Ini_GetInt(ini, nullptr, "V", &i), 0);
     EXPECT_EQ(Ini_PutData(ini, "S", "D", nullptr, 3), INI_ERR_NULL_ARGUMENT);
     EXPECT_EQ(Ini_PutData(ini, "S", "D", nullptr, 0), 0);
+    EXPECT_EQ(Ini_PutRawString(ini, "S", "R", "a\nB = injected"), INI_ERR_BAD_VALUE);
+    EXPECT_EQ(Ini_PutRawString(ini, "S", "R", "a\r"), INI_ERR_BAD_VALUE);
+    EXPECT_EQ(Ini_ItemExists(ini, "S", "R"), 0);
     EXPECT_STREQ(Ini_ErrorText(INI_ERR_INVALID_UINT), "Invalid Unsigned Integer Number");
     EXPECT_STREQ(Ini_ErrorText(12345), "");
     Ini_Dispose(ini);
