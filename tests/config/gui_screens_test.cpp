@@ -42,6 +42,19 @@ TEST_F(PanelTest, ScreenshotsOfEveryOutputFunction) {
         struct stat st {};
         EXPECT_EQ(stat(path.c_str(), &st), 0);
     }
+
+    // The two pop-ups of the panel, as they open.
+    CmSelDevType(0, 0, nullptr, MainPanel);
+    const int devtype = GetActivePanel();
+    ASSERT_GT(devtype, 0);
+    EXPECT_GE(SavePanelImage(devtype, (std::string(dir) + "/devtype.png").c_str()), 0);
+    UserCommit(devtype, DEVTYPE_CANCEL);
+    const int display = LoadPanel(0, PanelResourcePath(), DISPLAY);
+    ASSERT_GT(display, 0);
+    DisplayPanel(display);
+    ProcessSystemEvents();
+    EXPECT_GE(SavePanelImage(display, (std::string(dir) + "/display.png").c_str()), 0);
+    DiscardPanel(display);
 }
 
 } // namespace
