@@ -31,17 +31,20 @@ std::string DefaultSettingsText(int language) {
             "\r\nModule = 1\r\nRatedI = 500\r\nRatedU = 500\r\n\r\n";
     text += "[Ports]\r\n";
     for (int port = 1; port <= kPortCount; ++port)
-        text += "COM" + std::to_string(port) + " = " + DefaultComPortDevice(port) + "\r\n";
+        text += "COM" + std::to_string(port) + " = \"" + DefaultComPortDevice(port) + "\"\r\n";
     text += "\r\n";
     return text;
 }
 
-// Counts the times a complete new settings file arrived in the folder (written or renamed in).
+// Counts the times a complete new settings file was renamed into place.
 class WriteCounter {
   public:
     explicit WriteCounter(const std::string &dir) {
         fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (fd_ >= 0) inotify_add_watch(fd_, dir.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
+        if (fd_ >= 0) // The kernel folds identical events queued back to back; watching the
+                      // creation of the
+            // temporary file between two renames keeps each rename its own event.
+            inotify_add_watch(fd_, dir.c_str(), IN_MOVED_TO | IN_CREATE);
     }
     ~WriteCounter() {
         if (fd_ >= 0) close(fd_);
@@ -53,7 +56,8 @@ class WriteCounter {
             if (n <= 0) break;
             for (char *p = buffer; p < buffer + n;) {
                 auto *ev = reinterpret_cast<struct inotify_event *>(p);
-                if (ev->len && std::strcmp(ev->name, "KR7M.ini") == 0) ++count_;
+                if ((ev->mask & IN_MOVED_TO) && ev->len && std::strcmp(ev->name, "KR7M.ini") == 0)
+                    ++count_;
                 p += sizeof(struct inotify_event) + ev->len;
             }
         }

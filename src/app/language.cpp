@@ -1,0 +1,95 @@
+// Building the main window in the current language: main window, menu bar, toolbar and main
+// panel, loaded from the resource file and filled with the configuration being edited.
+#include "MainPan.h"
+#include "app/app.h"
+#include "config/mainpanel.h"
+#include "inifile/settings.h"
+#include "platform/ui/userint.h"
+
+#include <cstdio>
+
+char LanguageFile[32] = "kr7meng.lwl";
+
+namespace {
+
+// Three-letter language code after the product prefix; the index is the language number.
+const char *const kLanguageFiles[] = {
+    "kr7mdeu.lwl", "kr7meng.lwl", "kr7mfra.lwl", "kr7mned.lwl", "kr7mita.lwl",
+    "kr7mesp.lwl", "kr7mpor.lwl", "kr7mdan.lwl", "kr7msuo.lwl",
+};
+constexpr int kLanguageCount = sizeof kLanguageFiles / sizeof kLanguageFiles[0];
+
+char gStartupError[512] = "";
+
+void SetStartupError(const char *what, int code) {
+    std::snprintf(gStartupError, sizeof gStartupError, "%s (%s, code %d)", what, AppResourcePath(),
+                  code);
+}
+
+} // namespace
+
+const char *StartupError() {
+    return gStartupError;
+}
+
+const char *LanguageFileName(int language) {
+    if (language < 0 || language >= kLanguageCount) return "kr7meng.lwl";
+    return kLanguageFiles[language];
+}
+
+int ChangeLanguage(int language) {
+    // Only German and English exist; every other number is English. A negative number cannot
+    // come from the program itself, only from a hand-edited settings file: English too.
+    if (language != 0) language = 1;
+    Language = language;
+    std::snprintf(LanguageFile, sizeof LanguageFile, "%s", LanguageFileName(language));
+
+    // The texts come from the resource file: they are the English ones until the language
+    // files exist, whatever the language number says.
+    int panel = LoadPanel(0, AppResourcePath(), BKGND);
+    if (panel < 0) {
+        SetStartupError("cannot load the main window from the resource file", panel);
+        return 0;
+    }
+    BkgndPanel = panel;
+    int menu = LoadMenuBar(BkgndPanel, AppResourcePath(), MENU);
+    if (menu < 0) {
+        SetStartupError("cannot load the menu bar from the resource file", menu);
+        DiscardPanel(BkgndPanel);
+        BkgndPanel = 0;
+        return 0;
+    }
+    menuHandle = menu;
+
+    SetPanelAttribute(BkgndPanel, ATTR_WINDOW_ZOOM, VAL_MAXIMIZE);
+    gToolbar = InitToolbar(BkgndPanel);
+    DisplayPanel(BkgndPanel);
+    // Child panels count their position from the top of the main window's own content, so the
+    // views are placed from 0 down past the menu bar and the toolbar.
+    BkgndTop = 0;
+    InstallPanelCallback(BkgndPanel, PanelEvents, nullptr);
+
+    SetMenuBarAttribute(menuHandle, MENU_LANGUAGE_DEU, ATTR_CHECKED, 0);
+    SetMenuBarAttribute(menuHandle, MENU_LANGUAGE_ENG, ATTR_CHECKED, 0);
+    SetMenuBarAttribute(menuHandle, Language == 0 ? MENU_LANGUAGE_DEU : MENU_LANGUAGE_ENG,
+                        ATTR_CHECKED, 1);
+
+    // A window without its main panel would offer commands that have nothing to act on.
+    int mainPanel = ShowPanel(KIND_MAIN);
+    if (mainPanel < 0) {
+        SetStartupError("cannot load the main panel from the resource file", mainPanel);
+        if (gToolbar) Toolbar_Discard(gToolbar);
+        gToolbar = 0;
+        DiscardPanel(BkgndPanel);
+        BkgndPanel = 0;
+        menuHandle = 0;
+        MainPanel = 0;
+        return 0;
+    }
+    InstallPanelCallback(MainPanel, PanelEvents, nullptr);
+
+    ActivateObjects();
+    ShowAll();
+    NewINIFile();
+    return 1;
+}

@@ -1,0 +1,23 @@
+// The mean-value view's restart button: starts a new averaging interval in the instrument.
+#include "app/app.h"
+#include "config/record.h"
+#include "link/commands.h"
+#include "link/frame.h"
+#include "link/linksettings.h"
+#include "link/port.h"
+#include "platform/ui/userint.h"
+
+int CmRestartInterval(int panel, int control, int event, void *callbackData, int eventData1,
+                      int eventData2) {
+    (void)panel;
+    (void)control;
+    (void)callbackData;
+    (void)eventData1;
+    (void)eventData2;
+    if (event != EVENT_COMMIT) return 0;
+    // A failed open has been reported by the link; there is nothing more to do.
+    if (!InitInterface(CommPort)) return 0;
+    status = Write(&Konf, WriteIntervalRestart, 1, 0);
+    CloseInterface();
+    return 0;
+}

@@ -1,0 +1,39 @@
+// Start-up and shutdown: settings, the empty configuration, the main window; and the teardown
+// after the event loop has ended.
+#include "app/app.h"
+#include "config/mainpanel.h"
+#include "config/record.h"
+#include "inifile/settings.h"
+#include "link/linksettings.h"
+#include "platform/ui/userint.h"
+
+int StartProgram(int argc, char **argv) {
+    if (InitUserInterface(argc, argv) < 0) return -1;
+    CommPortOpen = 0;
+
+    LoadINIDefault();
+    if (!ReadINIFile()) NewINIFile();
+
+    filename[0] = '\0';
+    Search_Result = 0;
+    for (int slot = 0; slot < 32; ++slot)
+        if (DevSearch[slot] != 0) Search_Result = 1;
+    Last_Device = 32;
+    NoVoltageTransf = 0;
+    NoCurrentTransf = 0;
+
+    InitNeueDatei();
+    if (!ChangeLanguage(Language)) return -2;
+    return 0;
+}
+
+void ShutdownProgram() {
+    if (gToolbar) Toolbar_Discard(gToolbar);
+    gToolbar = 0;
+    gAddrRing = 0;
+    if (MainPanel > 0) DiscardPanel(MainPanel);
+    MainPanel = 0;
+    if (BkgndPanel > 0) DiscardPanel(BkgndPanel);
+    BkgndPanel = 0;
+    menuHandle = 0;
+}

@@ -1,0 +1,112 @@
+// The main window's toolbar: six command buttons that choose menu items, and the device-address
+// selector that picks one of the instruments a bus search has found.
+#include "MainPan.h"
+#include "app/app.h"
+#include "inifile/settings.h"
+#include "link/linksettings.h"
+#include "platform/ui/userint.h"
+
+#include <cstdio>
+#include <cstring>
+
+int gAddrRing = 0;
+
+namespace {
+
+struct ButtonInfo {
+    int menuItem;
+    const char *image;
+};
+
+// Toolbar order; the descriptions are entries 0..5 of the main window's description ring.
+const ButtonInfo kButtons[] = {
+    {MENU_FILE_NEW, "new.bmp"},          {MENU_FILE_OPEN, "open.bmp"},
+    {MENU_FILE_SAVE, "save.bmp"},        {MENU_DEVICE_SEND, "download.bmp"},
+    {MENU_DEVICE_RECEIVE, "upload.bmp"}, {MENU_FILE_PRINT, "print.bmp"},
+};
+constexpr int kButtonCount = sizeof kButtons / sizeof kButtons[0];
+constexpr int kSelectorDescription = 6;
+constexpr int kSelectorWidth = 45;
+
+// Position of the selector: each button is followed by a separator.
+int gSelectorPosition = 0;
+// Address shown by each selector entry, in entry order: what the entry's label says.
+int gEntryAddress[32];
+int gEntryCount = 0;
+
+// Images live beside the resource file, in the program's directory.
+void ImagePath(const char *image, char *path, int size) {
+    char dir[1024];
+    std::snprintf(dir, sizeof dir, "%s", AppResourcePath());
+    char *slash = std::strrchr(dir, '/');
+    if (slash) {
+        *slash = '\0';
+        MakePathname(dir, image, path, size);
+    } else {
+        std::snprintf(path, size, "%s", image);
+    }
+}
+
+void Description(int mainWindow, int entry, char *text, int size) {
+    if (GetLabelFromIndex(mainWindow, BKGND_TOOLTIPS, entry, text, size) < 0) text[0] = '\0';
+}
+
+} // namespace
+
+ToolbarHandle InitToolbar(int mainWindow) {
+    ToolbarHandle tb = Toolbar_New(mainWindow);
+    if (!tb) return 0;
+    int position = 0;
+    char text[256], path[1024];
+    for (int k = 0; k < kButtonCount; ++k) {
+        Description(mainWindow, k, text, sizeof text);
+        ImagePath(kButtons[k].image, path, sizeof path);
+        Toolbar_InsertButton(tb, ++position, path, text, menuHandle, kButtons[k].menuItem);
+        Toolbar_InsertSeparator(tb, ++position);
+    }
+    Description(mainWindow, kSelectorDescription, text, sizeof text);
+    gSelectorPosition = ++position;
+    gAddrRing =
+        Toolbar_InsertRing(tb, gSelectorPosition, text, kSelectorWidth, RingCallback, nullptr);
+    gEntryCount = 0;
+    InitToolbarDeviceAddr(tb);
+    Toolbar_Display(tb);
+    return tb;
+}
+
+void InitToolbarDeviceAddr(ToolbarHandle toolbar) {
+    if (!toolbar || gAddrRing <= 0) return;
+    if (CommType == 1 && Search_Result) {
+        Toolbar_ClearRing(toolbar, gAddrRing);
+        gEntryCount = 0;
+        int selected = -1;
+        for (int slot = 0; slot < 32; ++slot) {
+            if (DevSearch[slot] == 0) continue;
+            char label[16];
+            std::snprintf(label, sizeof label, "%d", DevSearch[slot]);
+            Toolbar_RingAppend(toolbar, gAddrRing, label, slot + 1);
+            if (DevSearch[slot] == DeviceAddr && selected < 0) selected = gEntryCount;
+            gEntryAddress[gEntryCount++] = DevSearch[slot];
+        }
+        if (selected >= 0) Toolbar_RingSetIndex(toolbar, gAddrRing, selected);
+        Toolbar_SetItemDimmed(toolbar, gSelectorPosition, 0);
+    } else {
+        Toolbar_SetItemDimmed(toolbar, gSelectorPosition, 1);
+    }
+}
+
+int RingCallback(int panel, int control, int event, void *callbackData, int eventData1,
+                 int eventData2) {
+    (void)panel;
+    (void)control;
+    (void)callbackData;
+    (void)eventData1;
+    (void)eventData2;
+    if (event != EVENT_COMMIT || !gToolbar) return 0;
+    int index = -1;
+    if (Toolbar_RingGetIndex(gToolbar, gAddrRing, &index) < 0 || index < 0 || index >= gEntryCount)
+        return 0;
+    DeviceAddr = gEntryAddress[index];
+    NewINIFile();
+    return 0;
+}
