@@ -2,6 +2,7 @@
 // printing a panel (to a printer or a PDF file), the help window and panel screenshots.
 #include "platform/ui/uiqt.h"
 
+#include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPageLayout>
@@ -238,5 +239,15 @@ int SavePanelImage(int panel, const char *pngPath) {
         SetLastError(std::string(pngPath) + ": cannot write the picture");
         return UIE_FILE_NOT_FOUND;
     }
+    return 0;
+}
+
+int UserAnswerDialog(int accept) {
+    auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+    if (!dlg) return UIE_BAD_HANDLE;
+    if (accept)
+        dlg->accept();
+    else
+        dlg->reject();
     return 0;
 }

@@ -349,7 +349,7 @@ int QuitUserInterface(int code) {
         g_quitPending = true;
         return 0;
     }
-    for (QEventLoop *w : g_waiters) w->exit(0);
+    // A pop-up waiting for its answer keeps waiting: the loop ends once it has returned.
     g_mainLoops.back()->exit(code);
     g_quitPending = true;
     return 0;
@@ -375,7 +375,6 @@ int GetUserEvent(int wait, int *panel, int *control) {
     if (control) *control = 0;
     if (!EnsureApp()) return UIE_NO_DISPLAY;
     if (g_commits.empty() && wait) {
-        if (g_quitPending && !g_mainLoops.empty()) return EVENT_NONE;
         QEventLoop loop;
         g_waiters.push_back(&loop);
         loop.exec();

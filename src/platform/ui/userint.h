@@ -265,3 +265,7 @@ int UserClosePanel(int panel);
 int SetFileSelectAnswer(const char *path);
 // Saves a picture of a panel as it is drawn now (PNG).
 int SavePanelImage(int panel, const char *pngPath);
+// Added: answers the toolkit's own modal dialog that is open now (the print or file dialog) as
+// the user would: 1 accepts it, 0 cancels it. UIE_BAD_HANDLE when none is open. Tests call it
+// from PostDeferredCall while the dialog waits.
+int UserAnswerDialog(int accept);

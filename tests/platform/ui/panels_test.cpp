@@ -320,7 +320,22 @@ TEST_F(UiTest, PrintToPdfWritesACompleteFile) {
     EXPECT_EQ(PrintPanel(p), UIE_PRINT_FAILED);
     EXPECT_FALSE(GetFileInfo(bad.c_str(), nullptr));
     SetPrintAttribute(ATTR_PRINT_OUTPUT_FILE, "");
+    // Through the print dialog: cancelling it prints nothing and says so.
+    PostDeferredCall([](void *) { UserAnswerDialog(0); }, nullptr);
+    EXPECT_EQ(PrintPanel(p), 1);
+    EXPECT_EQ(UserAnswerDialog(0), UIE_BAD_HANDLE);
     unlink(pdf.c_str());
+    rmdir(dir);
+}
+
+TEST_F(UiTest, HelpWindowShowsPagesAndSaysWhatIsMissing) {
+    char dir[] = "/tmp/kr7m-helpXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string page = std::string(dir) + "/help.html";
+    std::ofstream(page) << "<html><body><h1>Help</h1></body></html>";
+    EXPECT_EQ(SystemHelp(page.c_str(), "Help"), 0);
+    EXPECT_EQ(SystemHelp((std::string(dir) + "/missing.html").c_str(), "Help"), UIE_FILE_NOT_FOUND);
+    unlink(page.c_str());
     rmdir(dir);
 }
 
@@ -344,6 +359,10 @@ TEST_F(UiTest, PathsAndFileSelection) {
               VAL_EXISTING_FILE_SELECTED);
     SetFileSelectAnswer("");
     EXPECT_EQ(FileSelectPopup("", "*.KR7", "", "Open", VAL_LOAD_BUTTON, path, sizeof path),
+              VAL_NO_FILE_SELECTED);
+    // The real dialog, cancelled.
+    PostDeferredCall([](void *) { UserAnswerDialog(0); }, nullptr);
+    EXPECT_EQ(FileSelectPopup("/tmp", "*.KR7", "", "Open", VAL_LOAD_BUTTON, path, sizeof path),
               VAL_NO_FILE_SELECTED);
     SetFileSelectAnswer("/a/path/too/long/for/the/buffer.KR7");
     EXPECT_EQ(FileSelectPopup("", "*.KR7", "", "Open", VAL_LOAD_BUTTON, tiny, sizeof tiny),
