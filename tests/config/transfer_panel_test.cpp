@@ -44,17 +44,22 @@ class Simulator {
         }
         for (int i = 0; i < 200 && !Ready(); i++) usleep(20000);
     }
-    ~Simulator() {
+    ~Simulator() { Stop(); }
+    void Stop() {
         if (pid_ > 0) {
             kill(pid_, SIGTERM);
             int status = 0;
             for (int i = 0; i < 100; i++) {
-                if (waitpid(pid_, &status, WNOHANG) == pid_) return;
+                if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                    pid_ = -1;
+                    return;
+                }
                 usleep(20000);
             }
             kill(pid_, SIGKILL);
             waitpid(pid_, &status, 0);
         }
+        pid_ = -1;
     }
     bool Ready() const {
         struct stat st {};
@@ -331,6 +336,75 @@ TEST_F(TransferPanelTest, DamagedFilesAreRejectedAndKonfStays) {
     EXPECT_EQ(Console_Report().lastErrorTitle, 2);
     EXPECT_EQ(Console_Report().lastErrorMessage, 5);
     EXPECT_EQ(0, memcmp(&before, &Konf, sizeof Konf));
+}
+
+int DisplayOf(int address) {
+    DeviceAddr = address;
+    record held{};
+    return ReadInstrument(&held) ? held.Display : -1;
+}
+
+TEST_F(TransferPanelTest, DisplayPopupWritesEveryBrightnessChangeAtOnce) {
+    Simulator sim(dir_);
+    Attach(sim);
+    CmDisplay(0, 0, nullptr, MainPanel);
+    const int popup = GetActivePanel();
+    ASSERT_GT(popup, 0);
+    ASSERT_NE(popup, MainPanel);
+    int shown = -1;
+    GetCtrlVal(popup, DISPLAY_BRIGHT, &shown);
+    EXPECT_EQ(shown, 8) << "the instrument's own setting";
+    SetCtrlVal(popup, DISPLAY_BRIGHT, 3);
+    UserCommit(popup, DISPLAY_BRIGHT);
+    EXPECT_EQ(Console_Report().errors, 0);
+    EXPECT_EQ(Lese.Display, 3);
+
+    // The instrument vanishes: the old value comes back and the pop-up stays.
+    sim.Stop();
+    SetCtrlVal(popup, DISPLAY_BRIGHT, 12);
+    UserCommit(popup, DISPLAY_BRIGHT);
+    EXPECT_GE(Console_Report().errors, 1);
+    GetCtrlVal(popup, DISPLAY_BRIGHT, &shown);
+    EXPECT_EQ(shown, 3);
+    EXPECT_EQ(Lese.Display, 3);
+    EXPECT_EQ(GetActivePanel(), popup);
+    UserCommit(popup, DISPLAY_CLOSE);
+    EXPECT_EQ(CommPortOpen, 0) << "closing the pop-up closes the port";
+    EXPECT_NE(GetActivePanel(), popup);
+}
+
+TEST_F(TransferPanelTest, DisplayPopupBroadcastsToAllInstruments) {
+    Simulator sim(dir_, {"--bus", "3,4"});
+    ASSERT_TRUE(sim.Ready());
+    SetComPortDevice(1, sim.Link().c_str());
+    CommPort = 1;
+    CommType = 1;
+    DeviceAddr = 3;
+    CmDisplay(0, 0, nullptr, MainPanel);
+    const int popup = GetActivePanel();
+    ASSERT_GT(popup, 0);
+    char title[256] = "";
+    GetPanelAttribute(popup, ATTR_TITLE, title, sizeof title);
+    EXPECT_STREQ(title, "Display (Device address 3)");
+    SetCtrlVal(popup, DISPLAY_ALL, 1);
+    SetCtrlVal(popup, DISPLAY_BRIGHT, 5);
+    UserCommit(popup, DISPLAY_BRIGHT);
+    UserCommit(popup, DISPLAY_CLOSE);
+    EXPECT_EQ(Console_Report().errors, 0);
+    EXPECT_EQ(DisplayOf(3), 5);
+    EXPECT_EQ(DisplayOf(4), 5);
+
+    // Without the box only the addressed instrument changes.
+    DeviceAddr = 4;
+    CmDisplay(0, 0, nullptr, MainPanel);
+    const int again = GetActivePanel();
+    ASSERT_GT(again, 0);
+    SetCtrlVal(again, DISPLAY_BRIGHT, 9);
+    UserCommit(again, DISPLAY_BRIGHT);
+    UserCommit(again, DISPLAY_CLOSE);
+    EXPECT_EQ(DisplayOf(3), 5);
+    EXPECT_EQ(DisplayOf(4), 9);
+    CommType = 0;
 }
 
 // The column values of a configuration file, without the date and time columns.
