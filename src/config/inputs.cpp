@@ -2,6 +2,7 @@
 // switches for inputs without transformer, the description, and the device type pop-up.
 #include "config/mainpanel.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "MainPan.h"
@@ -18,6 +19,7 @@ void RescaleLimits() {
     for (int n = 0; n < 2; n++) {
         if (DigoutFunc(n) != 3) continue;
         const float N = MaxNenn(n);
+        if (!std::isfinite(N)) continue; // a zero rating left from a damaged file
         Konf.LimOn[n] = static_cast<int16_t>(static_cast<int>(Konf.LimOn[n] * N / 10000.0f));
         Konf.LimOff[n] = static_cast<int16_t>(static_cast<int>(Konf.LimOff[n] * N / 10000.0f));
     }

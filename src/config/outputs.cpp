@@ -33,7 +33,8 @@ int CmSelDigOut(int panel, int control, int event, void *, int, int) {
     if (GetCtrlVal(panel, control, &f) < 0 || f == DigoutFunc(n)) return 0;
     if (f == 3) {
         Konf.DigOut[n] = 0;
-        const float N = MaxNenn(n);
+        float N = MaxNenn(n);
+        if (!std::isfinite(N)) N = 10000.0f; // a zero rating left from a damaged file
         Konf.LimOn[n] = static_cast<int16_t>(static_cast<int>(N + 0.5f));
         Konf.LimOff[n] = static_cast<int16_t>(static_cast<int>(0.9f * N + 0.5f));
     } else if (f == 2) {

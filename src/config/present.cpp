@@ -3,6 +3,7 @@
 #include "config/mainpanel.h"
 #include "config/panellists.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -63,12 +64,15 @@ void ShowLimits(int n) {
     default:
         break;
     }
+    // A record with a zero rating (only a damaged file brings one) has no limit range.
+    if (!std::isfinite(a) || !std::isfinite(hi)) lo = hi = 0.0;
     const int precision = LimitPrecision(code, a);
     for (int ctrl : {c.limOn, c.limOff}) {
         SetCtrlAttribute(MainPanel, ctrl, ATTR_PRECISION, precision);
         SetCtrlAttribute(MainPanel, ctrl, ATTR_MIN_VALUE, lo);
         SetCtrlAttribute(MainPanel, ctrl, ATTR_MAX_VALUE, hi);
     }
+    if (!std::isfinite(a)) return;
     SetCtrlVal(MainPanel, c.limOn, a * Konf.LimOn[n] / scale);
     SetCtrlVal(MainPanel, c.limOff, a * Konf.LimOff[n] / scale);
 }

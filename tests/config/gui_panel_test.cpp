@@ -2,6 +2,7 @@
 // user would, then the record and the controls are read back.
 #include "gui_fixture.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "link/linksettings.h"
@@ -390,6 +391,23 @@ TEST_F(PanelTest, FieldRangesKeepTheRecordSound) {
     EXPECT_EQ(Konf.EnergyControl & 0x3F, 1);
     Enter(PANEL_INTERVAL, 64);
     EXPECT_EQ(Konf.EnergyControl, 63) << "never spills into the mode bits";
+}
+
+TEST_F(PanelTest, ZeroRatingsFromADamagedRecordStillPresent) {
+    Konf.UrSec = 0;
+    Konf.IrSec = 0.0f;
+    Konf.UrPrim = 0.0f;
+    Konf.DigOut[0] = 2;
+    Konf.DigOut[1] = 8;
+    Konf.LimOn[0] = 1234;
+    Present();
+    Enter(PANEL_LIMON1, 5.0); // no limit range: the stored limit stays
+    EXPECT_EQ(Konf.LimOn[0], 1234);
+    Enter(PANEL_UR_SEC, 100); // a real rating makes the range come back
+    EXPECT_EQ(Konf.UrSec, 100);
+    double max = 0;
+    GetCtrlAttribute(MainPanel, PANEL_LIMON2, ATTR_MAX_VALUE, &max);
+    EXPECT_TRUE(std::isfinite(max));
 }
 
 TEST_F(PanelTest, InputsWithoutTransformer) {
