@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <string>
 
 int pHandle = 0;
 
@@ -51,6 +52,44 @@ int PopupPanelEvents(int panel, int event, void *callbackData, int, int) {
     return 0;
 }
 
+// Breaks text into lines of at most `columns` characters at blanks, so that a message of any
+// length fits the width of its pop-up. A word longer than a line stands on a line of its own.
+std::string BreakLines(const std::string &text, int columns) {
+    std::string out, word;
+    int line = 0, wordLength = 0;
+    auto flushWord = [&]() {
+        if (word.empty()) return;
+        if (line > 0 && line + 1 + wordLength > columns) {
+            out += '\n';
+            line = 0;
+        } else if (line > 0) {
+            out += ' ';
+            ++line;
+        }
+        out += word;
+        line += wordLength;
+        word.clear();
+        wordLength = 0;
+    };
+    for (char ch : text) {
+        if (ch == ' ' || ch == '\n' || ch == '\t') {
+            flushWord();
+            if (ch == '\n') {
+                out += '\n';
+                line = 0;
+            }
+            continue;
+        }
+        word += ch;
+        if ((static_cast<unsigned char>(ch) & 0xC0) != 0x80) // count characters, not bytes
+            ++wordLength;
+    }
+    flushWord();
+    return out;
+}
+
+constexpr int kTextColumns = 60;
+
 // Fills text with the label of entry index of the ring; false when the ring has no such entry.
 bool RingEntry(int panel, int ring, int index, char *text, int size) {
     int count = 0;
@@ -82,10 +121,10 @@ int AskPopup(const PopupLayout &layout, int title, int message, const char *deta
         std::snprintf(text, sizeof text, "Unexpected message (title %d, message %d).", title,
                       message);
     SetCtrlVal(panel, layout.heading, heading);
-    SetCtrlVal(panel, layout.text, text);
+    SetCtrlVal(panel, layout.text, BreakLines(text, kTextColumns).c_str());
     if (layout.resourceId == ERROR) {
         bool hasDetail = detail && detail[0];
-        SetCtrlVal(panel, ERROR_DETAIL, hasDetail ? detail : "");
+        SetCtrlVal(panel, ERROR_DETAIL, hasDetail ? BreakLines(detail, kTextColumns).c_str() : "");
         SetCtrlAttribute(panel, ERROR_DETAIL, ATTR_VISIBLE, hasDetail ? 1 : 0);
     }
 

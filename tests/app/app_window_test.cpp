@@ -207,3 +207,17 @@ TEST_F(WindowTest, MainPanelFillsTheWindowBelowTheToolbar) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(WindowTest, PicturesOfTheWindowAndAbout) {
+    const char *dir = getenv("KR7M_SCREENSHOT_DIR");
+    if (!dir || !*dir) GTEST_SKIP() << "set KR7M_SCREENSHOT_DIR to write the pictures";
+    std::string base = dir;
+    EXPECT_EQ(SavePanelImage(BkgndPanel, (base + "/window.png").c_str()), 0);
+    CmHelpAbout(menuHandle, MENU_HELP_ABOUT, nullptr, BkgndPanel);
+    EXPECT_EQ(SavePanelImage(aboutPanel, (base + "/about.png").c_str()), 0);
+    UserCommit(aboutPanel, ABOUT_CLOSE);
+}
+
+} // namespace

@@ -25,6 +25,20 @@ std::string gSeenHeading, gSeenText, gSeenDetail;
 int gSeenDetailVisible;
 int gSeenActive;
 
+// The shown text with its line breaks undone; fails when a line is wider than the pop-up allows.
+std::string Joined(const std::string &shown) {
+    std::string out;
+    size_t start = 0;
+    for (;;) {
+        size_t end = shown.find('\n', start);
+        std::string line = shown.substr(start, end == std::string::npos ? end : end - start);
+        EXPECT_LE(line.size(), 60u) << line;
+        out += (start ? " " : "") + line;
+        if (end == std::string::npos) return out;
+        start = end + 1;
+    }
+}
+
 void Answer(void *) {
     int panel = GetActivePanel();
     gSeenPanel = panel;
@@ -36,11 +50,11 @@ void Answer(void *) {
     GetCtrlVal(panel, error ? ERROR_HEADING : WARNING_HEADING, text, sizeof text);
     gSeenHeading = text;
     GetCtrlVal(panel, error ? ERROR_TEXT : WARNING_TEXT, text, sizeof text);
-    gSeenText = text;
+    gSeenText = Joined(text);
     gSeenActive = GetActiveCtrl(panel);
     if (error) {
         GetCtrlVal(panel, ERROR_DETAIL, text, sizeof text);
-        gSeenDetail = text;
+        gSeenDetail = Joined(text);
         GetCtrlAttribute(panel, ERROR_DETAIL, ATTR_VISIBLE, &gSeenDetailVisible);
     }
     switch (gAction) {
@@ -171,6 +185,39 @@ TEST_F(PopupTest, TransferWindowShowsProgressAndGoesAway) {
     TransferWindow(1, 0, 0.0);
     EXPECT_EQ(pHandle, 0);
     TransferWindow(2, 50, 0.0); // progress without a pop-up is ignored
+}
+
+} // namespace
+
+namespace {
+
+// Pictures of the pop-ups for a look by eye: written to KR7M_SCREENSHOT_DIR when it is set.
+std::string gPictureName;
+void Picture(void *) {
+    const char *dir = getenv("KR7M_SCREENSHOT_DIR");
+    int panel = GetActivePanel();
+    if (dir && *dir)
+        EXPECT_EQ(SavePanelImage(panel, (std::string(dir) + "/" + gPictureName).c_str()), 0);
+    int resource = 0;
+    GetPanelAttribute(panel, ATTR_RESOURCE_ID, &resource);
+    UserCommit(panel, resource == ERROR ? ERROR_OK : WARNING_DECLINE);
+}
+
+TEST_F(PopupTest, PicturesOfThePopups) {
+    if (!getenv("KR7M_SCREENSHOT_DIR"))
+        GTEST_SKIP() << "set KR7M_SCREENSHOT_DIR to write the pictures";
+    gPictureName = "error.png";
+    SetErrorDetail("/dev/ttyUSB0: permission denied. Add yourself to the group dialout.");
+    PostDeferredCall(Picture, nullptr);
+    Error(0, 0);
+    gPictureName = "warning.png";
+    PostDeferredCall(Picture, nullptr);
+    Warnung(2, 2);
+    TransferWindow(0, 0, 0.0);
+    TransferWindow(2, 27, 0.0);
+    std::string dir = getenv("KR7M_SCREENSHOT_DIR");
+    EXPECT_EQ(SavePanelImage(pHandle, (dir + "/transfer.png").c_str()), 0);
+    TransferWindow(1, 0, 0.0);
 }
 
 } // namespace
