@@ -219,6 +219,41 @@ TEST(SimFramer, FloodOfGarbageStaysBounded) {
     EXPECT_EQ(Bytes(frame, frame + n), r);
 }
 
+// Random bytes, including ones that happen to form requests for arbitrary registers, never
+// break the instrument or the framer, and a request after a silence is always found.
+TEST(SimFramer, RandomStreamsThenARealRequest) {
+    SimBus bus = MakeBus({1, 2});
+    uint32_t state = 12345;
+    auto next = [&state] { return state = state * 1103515245u + 12345u, (state >> 16) & 0xFF; };
+    const Bytes request = ReadRequest(2, 401, 4);
+    unsigned char frame[kMaxFrame], answer[kMaxFrame];
+    for (int round = 0; round < 3000; ++round) {
+        RequestFramer f;
+        Bytes junk(next() + next() % 3 * 256 / 2);
+        for (auto &b : junk) b = static_cast<unsigned char>(next());
+        if (round % 3 == 0 && junk.size() >= 12) {
+            // A well-formed request for random registers in the middle of the noise.
+            junk[4] = static_cast<unsigned char>(1 + round % 2);
+            junk[5] = static_cast<unsigned char>(round % 4 == 0 ? 16 : 3);
+            AppendCrc(junk.data() + 4, 6);
+        }
+        f.Push(junk.data(), static_cast<int>(junk.size()));
+        int n;
+        while ((n = f.Next(round % 2 == 0, frame)) > 0) {
+            int a = SimHandleFrame(bus, frame, n, answer);
+            ASSERT_LE(a, kMaxFrame);
+            if (a > 0) {
+                EXPECT_TRUE(CrcMatches(answer, a));
+            }
+        }
+        while (f.Next(true, frame) > 0) {
+        }
+        f.Push(request.data(), static_cast<int>(request.size()));
+        n = f.Next(false, frame);
+        ASSERT_EQ(Bytes(frame, frame + n), request) << "round " << round;
+    }
+}
+
 TEST(SimFault, ParsesSpecifications) {
     struct Case {
         const char *spec;
