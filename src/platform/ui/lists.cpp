@@ -244,3 +244,25 @@ int DeleteTableRows(int panel, int control, int row, int count) {
     for (int i = 0; i < count; ++i) t->removeRow(row - 1);
     return 0;
 }
+
+int GetTableRowLabel(int panel, int control, int row, char *text, int size) {
+    if (!text || size <= 0) return UIE_MISSING_ARGUMENT;
+    text[0] = '\0';
+    int err = 0;
+    QTableWidget *t = TableCtrl(panel, control, &err);
+    if (!t) return err;
+    if (row < 1 || row > t->rowCount()) return UIE_INDEX_OUT_OF_RANGE;
+    QTableWidgetItem *item = t->verticalHeaderItem(row - 1);
+    return CopyOut(item ? item->text() : QString(), text, size);
+}
+
+int GetTableColumnLabel(int panel, int control, int column, char *text, int size) {
+    if (!text || size <= 0) return UIE_MISSING_ARGUMENT;
+    text[0] = '\0';
+    int err = 0;
+    QTableWidget *t = TableCtrl(panel, control, &err);
+    if (!t) return err;
+    if (column < 1 || column > t->columnCount()) return UIE_INDEX_OUT_OF_RANGE;
+    QTableWidgetItem *item = t->horizontalHeaderItem(column - 1);
+    return CopyOut(item ? item->text() : QString(), text, size);
+}

@@ -438,13 +438,16 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
             auto *s = new QSlider(Qt::Horizontal, client);
             s->setRange(static_cast<int>(c->minVal), static_cast<int>(c->maxVal));
             s->setValue(static_cast<int>(c->value));
-            QObject::connect(s, &QSlider::sliderReleased, s, [panel, id]() {
+            // Dragging commits once, on release; keys and clicks on the groove at once.
+            auto commit = [panel, id]() {
                 CtrlRec *cr = FindCtrl(panel, id);
                 auto *sl = cr ? qobject_cast<QSlider *>(cr->w.data()) : nullptr;
-                if (!sl) return;
+                if (!sl || sl->isSliderDown()) return;
                 cr->value = sl->value();
                 FireCommit(panel, id);
-            });
+            };
+            QObject::connect(s, &QSlider::sliderReleased, s, commit);
+            QObject::connect(s, &QSlider::valueChanged, s, commit);
             c->w = s;
         } else {
             auto *bar = new QProgressBar(client);

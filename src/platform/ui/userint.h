@@ -210,6 +210,9 @@ int GetTableCellVal(int panel, int control, int row, int column, char *text, int
 int SetTableRowLabel(int panel, int control, int row, const char *text);
 int SetTableColumnLabel(int panel, int control, int column, const char *text);
 int InsertTableRows(int panel, int control, int beforeRow, int count);
+// Added: the labels back, for exporting a panel's texts.
+int GetTableRowLabel(int panel, int control, int row, char *text, int size);
+int GetTableColumnLabel(int panel, int control, int column, char *text, int size);
 int DeleteTableRows(int panel, int control, int row, int count); // count -1: to the end
 
 // ---- menu bars --------------------------------------------------------------------------------

@@ -175,6 +175,11 @@ TEST_F(UiTest, ListsAndTables) {
     char cell[32];
     EXPECT_EQ(GetCtrlAttribute(p, MAIN_CELLS, ATTR_NUM_COLUMNS, &n), 0);
     EXPECT_EQ(n, 2);
+    EXPECT_EQ(GetTableColumnLabel(p, MAIN_CELLS, 2, cell, sizeof cell), 0);
+    EXPECT_STREQ(cell, "B");
+    EXPECT_EQ(SetTableRowLabel(p, MAIN_CELLS, 1, "first"), 0);
+    EXPECT_EQ(GetTableRowLabel(p, MAIN_CELLS, 1, cell, sizeof cell), 0);
+    EXPECT_STREQ(cell, "first");
     EXPECT_EQ(SetTableCellVal(p, MAIN_CELLS, 2, 2, "x"), 0);
     EXPECT_EQ(SetTableCellVal(p, MAIN_CELLS, 3, 1, "x"), UIE_INDEX_OUT_OF_RANGE);
     EXPECT_EQ(InsertTableRows(p, MAIN_CELLS, -1, 3), 0);
@@ -407,6 +412,45 @@ TEST_F(UiTest, SavePanelImageWritesPictures) {
         unlink(popup.c_str());
         rmdir(dir.c_str());
     }
+}
+
+} // namespace
+
+namespace {
+
+// The program's own resource as the build wrote it: every panel and menu bar loads with the
+// same ids the generator gave them (loader and generator cannot drift apart). With
+// KR7M_SCREENSHOT_DIR set, a picture of each panel is left there.
+TEST_F(UiTest, EveryPanelOfTheProgramResourceLoads) {
+    const std::string file = KR7M_BIN_DIR "/MainPan.uir";
+    if (!GetFileInfo(file.c_str(), nullptr)) GTEST_SKIP() << "no " << file;
+    const char *keep = getenv("KR7M_SCREENSHOT_DIR");
+    int panels = 0;
+    for (int id = 1;; ++id) {
+        int h = LoadPanel(0, file.c_str(), id);
+        if (h == UIE_RESOURCE_NOT_FOUND) break;
+        ASSERT_GT(h, 0) << "panel " << id << ": " << UILastErrorDetail();
+        ++panels;
+        char name[64];
+        EXPECT_EQ(GetPanelAttribute(h, ATTR_CONSTANT_NAME, name, sizeof name), 0);
+        if (keep) {
+            DisplayPanel(h);
+            ProcessSystemEvents();
+            std::string png = std::string(keep) + "/resource-" + name + ".png";
+            EXPECT_EQ(SavePanelImage(h, png.c_str()), 0);
+        }
+        DiscardPanel(h);
+    }
+    EXPECT_GT(panels, 0);
+    int bars = 0;
+    int window = Load(MAIN);
+    for (int id = 1;; ++id) {
+        int mb = LoadMenuBar(window, file.c_str(), id);
+        if (mb == UIE_RESOURCE_NOT_FOUND) break;
+        ASSERT_GT(mb, 0) << "menu bar " << id << ": " << UILastErrorDetail();
+        ++bars;
+    }
+    EXPECT_GT(bars, 0);
 }
 
 } // namespace
