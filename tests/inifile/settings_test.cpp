@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "config/record.h"
@@ -210,6 +211,25 @@ TEST_F(Settings, WhereTheFileLives) {
     std::string program(exe);
     program = program.substr(0, program.rfind('/'));
     EXPECT_EQ(std::string(SettingsFilePath()), program + "/KR7M.ini");
+}
+
+TEST_F(Settings, InstalledProgramKeepsItsFileInTheUserFolder) {
+    // The program's folder is not writable for an ordinary user: run as one, in a child.
+    if (geteuid() != 0) GTEST_SKIP() << "needs to switch to an unprivileged user";
+    ASSERT_EQ(chmod(dir.c_str(), 0777), 0);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        unsetenv("KR7M_CONFIG_DIR");
+        setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
+        bool ok = SettingsFilePath() == dir + "/kr7m/KR7M.ini" && NewINIFile() == 1;
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(Slurp(dir + "/kr7m/KR7M.ini"), kDefaultFile);
 }
 
 } // namespace
