@@ -239,7 +239,9 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
     }
     case CTRL_PICTURE: {
         auto *l = new QLabel(client);
-        c->imagePath = QString::fromStdString(ProgramDir() + "/" + a.Str("image"));
+        std::string image = a.Str("image");
+        c->imagePath = QString::fromStdString(
+            image.empty() || image[0] == '/' ? image : ProgramDir() + "/" + image);
         QPixmap pix(c->imagePath);
         if (!pix.isNull()) {
             if (!a.Has("width") && !a.Has("height")) {
