@@ -1,0 +1,73 @@
+// The toolbar's transfer buttons against the simulated instrument on a pseudo-terminal: the
+// whole way from a button through the menu command, the confirmation pop-up and the link.
+#include "app_fixture.h"
+
+#include <csignal>
+#include <cstring>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include "config/record.h"
+#include "link/linksettings.h"
+
+namespace {
+
+class DeviceTest : public apptest::ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        link_ = dir_ + "/sim";
+        std::string sim = std::string(KR7M_BIN_DIR) + "/kr7m-sim";
+        pid_ = fork();
+        ASSERT_GE(pid_, 0);
+        if (pid_ == 0) {
+            execl(sim.c_str(), sim.c_str(), link_.c_str(), static_cast<char *>(nullptr));
+            _exit(127);
+        }
+        struct stat st;
+        for (int i = 0; i < 100 && lstat(link_.c_str(), &st) != 0; ++i) usleep(50000);
+        ASSERT_EQ(lstat(link_.c_str(), &st), 0) << "the simulator did not come up";
+        // Port 1 is the simulator's terminal; the direct connection talks to it.
+        apptest::WriteFile(IniPath(), "[Interface]\r\nCOMPort = 1\r\nCOMType = 0\r\n\r\n"
+                                      "[Ports]\r\nCOM1 = \"" +
+                                          link_ + "\"\r\n\r\n");
+        ASSERT_EQ(StartProgram(0, nullptr), 0) << StartupError();
+    }
+    void TearDown() override {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            int status = 0;
+            waitpid(pid_, &status, 0);
+        }
+        ShellTest::TearDown();
+    }
+
+    std::string link_;
+    pid_t pid_ = -1;
+};
+
+// Toolbar positions: each button is followed by a separator.
+constexpr int kSendButton = 7;    // download.bmp
+constexpr int kReceiveButton = 9; // upload.bmp
+
+void Confirm(void *) {
+    UserCommit(GetActivePanel(), WARNING_CONFIRM);
+}
+
+TEST_F(DeviceTest, ToolbarSendsAndReadsBackTheConfiguration) {
+    std::snprintf(Konf.Descr, sizeof Konf.Descr, "edited here");
+    ASSERT_EQ(Toolbar_UserPress(gToolbar, kReceiveButton), 0);
+    EXPECT_STREQ(Konf.Descr, "KR7M simulator") << "read back from the instrument";
+    EXPECT_EQ(CommPortOpen, 0) << "the port is closed after the command";
+
+    std::snprintf(Konf.Descr, sizeof Konf.Descr, "sent from the toolbar");
+    ASSERT_EQ(PostDeferredCall(Confirm, nullptr), 0);
+    ASSERT_EQ(Toolbar_UserPress(gToolbar, kSendButton), 0);
+    EXPECT_EQ(CommPortOpen, 0);
+
+    std::snprintf(Konf.Descr, sizeof Konf.Descr, "overwritten");
+    ASSERT_EQ(Toolbar_UserPress(gToolbar, kReceiveButton), 0);
+    EXPECT_STREQ(Konf.Descr, "sent from the toolbar");
+}
+
+} // namespace
