@@ -22,8 +22,13 @@ constexpr int kLanguageCount = sizeof kLanguageFiles / sizeof kLanguageFiles[0];
 char gStartupError[512] = "";
 
 void SetStartupError(const char *what, int code) {
-    std::snprintf(gStartupError, sizeof gStartupError, "%s (%s, code %d)", what, AppResourcePath(),
-                  code);
+    // The platform knows the file and line of a damaged resource; that says more than a code.
+    const char *detail = UILastErrorDetail();
+    if (detail && detail[0])
+        std::snprintf(gStartupError, sizeof gStartupError, "%s: %s", what, detail);
+    else
+        std::snprintf(gStartupError, sizeof gStartupError, "%s (%s, code %d)", what,
+                      AppResourcePath(), code);
 }
 
 } // namespace

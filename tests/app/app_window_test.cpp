@@ -215,6 +215,9 @@ TEST_F(WindowTest, PicturesOfTheWindowAndAbout) {
     if (!dir || !*dir) GTEST_SKIP() << "set KR7M_SCREENSHOT_DIR to write the pictures";
     std::string base = dir;
     EXPECT_EQ(SavePanelImage(BkgndPanel, (base + "/window.png").c_str()), 0);
+    SetPrintAttribute(ATTR_PRINT_OUTPUT_FILE, (base + "/print.pdf").c_str());
+    CmPrint(menuHandle, MENU_FILE_PRINT, nullptr, BkgndPanel);
+    SetPrintAttribute(ATTR_PRINT_OUTPUT_FILE, "");
     CmHelpAbout(menuHandle, MENU_HELP_ABOUT, nullptr, BkgndPanel);
     EXPECT_EQ(SavePanelImage(aboutPanel, (base + "/about.png").c_str()), 0);
     UserCommit(aboutPanel, ABOUT_CLOSE);
