@@ -425,6 +425,7 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
                 t->setColumnWidth(static_cast<int>(i), def.columns[i].width);
         }
         t->verticalHeader()->setDefaultSectionSize(22);
+        t->horizontalHeader()->setStretchLastSection(true);
         if (c->mode == VAL_INDICATOR) t->setEditTriggers(QAbstractItemView::NoEditTriggers);
         QObject::connect(t, &QTableWidget::cellChanged, t,
                          [panel, id](int, int) { FireCommit(panel, id); });
@@ -456,6 +457,8 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
             bar->setRange(static_cast<int>(c->minVal), static_cast<int>(c->maxVal));
             bar->setValue(static_cast<int>(c->value));
             bar->setTextVisible(true);
+            // A 0..100 bar reads as per cent; any other range shows the value itself.
+            bar->setFormat(c->minVal == 0 && c->maxVal == 100 ? "%p%" : "%v");
             c->w = bar;
         }
         break;
