@@ -34,7 +34,7 @@ enum {
 
 // ---- control kinds (as declared in the resource file) -----------------------------------------
 enum {
-    CTRL_DECORATION = 1, // frame, line, group box: no text
+    CTRL_DECORATION = 1, // frame, line, group box (label: its title, so it is translated too)
     CTRL_PICTURE,        // image: no text
     CTRL_NUMERIC,        // editable or indicator number (label)
     CTRL_COMMAND_BUTTON, // (label)
