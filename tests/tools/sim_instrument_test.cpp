@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "config/record.h"
-#include "link/commands.h"
 #include "sim/instrument.h"
 
 namespace {
@@ -81,106 +80,6 @@ TEST(SimRegisterMap, ReadableAndWritableRanges) {
     }
 }
 
-TEST(SimRegisterMap, IdentificationFollowsTheOptions) {
-    for (int ratedI : {100, 500}) {
-        SimInstrument inst = MakeInstrument(ratedI);
-        std::vector<uint16_t> id = ReadRegs(inst, 401, 4);
-        EXPECT_EQ(id[0], 123);
-        EXPECT_EQ(id[1], 205);
-        EXPECT_EQ(id[2], ratedI);
-        EXPECT_EQ(id[3], 500);
-        // The factory configuration suits the rated current: secondary current 1 A or 5 A.
-        double up, us, ip, is;
-        SimRatings(inst, &up, &us, &ip, &is);
-        EXPECT_DOUBLE_EQ(is, ratedI / 100.0);
-        EXPECT_NEAR(FloatAt(inst, 99 + 2 * 8), ratedI / 100.0 * 0.55, ratedI / 100.0 * 0.2);
-    }
-}
-
-TEST(SimRegisterMap, CommandRegisterAcceptsOnlyItsCommands) {
-    SimInstrument inst = MakeInstrument();
-    for (uint16_t v : {0, 1, 4, 0x0300}) {
-        EXPECT_EQ(SimWriteRegisters(inst, kRegCommand, 1, &v), kExIllegalValue) << v;
-    }
-    // A refused write changes nothing, also not the registers before the bad one.
-    SimFillLogger(inst, 20, {});
-    uint16_t pair[2] = {0xFFFF, kCmdLoggerReset};
-    EXPECT_EQ(SimWriteRegisters(inst, 968, 2, pair), kExIllegalAddress);
-    uint16_t meter7[3] = {1, 2, 3}; // the last meter and one register past the meters
-    EXPECT_EQ(SimWriteRegisters(inst, 313, 3, meter7), kExIllegalAddress);
-    EXPECT_EQ(CountAt(inst, 313), 0u);
-    EXPECT_EQ(ReadRegs(inst, 950, 1)[0], 40); // the logger kept its records
-}
-
-// The simulator encodes a record into registers with its own code; the configurator's block
-// conversion must read the same record back from those registers.
-TEST(SimConfiguration, BlockMatchesTheConfiguratorsConversion) {
-    record rec;
-    std::memset(&rec, 0, sizeof rec);
-    rec.UrPrim = 20000.0f;
-    rec.UrSec = 100;
-    rec.IrPrim = 1500.0f;
-    rec.IrSec = 5.0f;
-    rec.PulsRate[0] = 100;
-    rec.PulsRate[1] = -2;
-    rec.DevAddr = 17;
-    rec.DevBaud = 3 + 8 * 2;
-    std::strcpy(rec.Descr, "Feeder 3");
-    rec.LimOn[0] = 4800;
-    rec.LimOff[1] = -300;
-    rec.Display = 5;
-    rec.System = 3;
-    rec.DigOut[0] = 12;
-    rec.DigOut[1] = 0x81;
-    rec.EnergyControl = 0x8F;
-    rec.Logger = 0x0A00;
-
-    SimInstrument inst = MakeInstrument();
-    SimLoadConfig(inst, rec);
-    std::vector<uint16_t> regs = ReadRegs(inst, 499, 41);
-    unsigned char block[kBlockBytes];
-    for (int k = 0; k < 41; ++k) {
-        block[2 * k] = static_cast<unsigned char>(regs[static_cast<size_t>(k)] >> 8);
-        block[2 * k + 1] = static_cast<unsigned char>(regs[static_cast<size_t>(k)] & 0xFF);
-    }
-    ConvertBlock(block, kBlockBytes, kConvConfig);
-    record back;
-    std::memset(&back, 0, sizeof back);
-    std::memcpy(ConfigBlock(&back), block, kBlockBytes);
-
-    EXPECT_EQ(back.UrPrimMant, 200);
-    EXPECT_EQ(back.UrPrimExp, 2);
-    EXPECT_EQ(back.UrSecMant, 100);
-    EXPECT_EQ(back.UrSecExp, 0);
-    EXPECT_EQ(back.IrPrimMant, 150);
-    EXPECT_EQ(back.IrPrimExp, 1);
-    EXPECT_EQ(back.IrSecMant, 500);
-    EXPECT_EQ(back.IrSecExp, -2);
-    EXPECT_EQ(back.PulsRate[1], -2);
-    EXPECT_EQ(back.DevBaud, rec.DevBaud);
-    EXPECT_STREQ(back.Descr, "Feeder 3");
-    EXPECT_EQ(back.LimOn[0], 4800);
-    EXPECT_EQ(back.LimOff[1], -300);
-    EXPECT_EQ(back.Display, 5);
-    EXPECT_EQ(back.System, 3);
-    EXPECT_EQ(back.DigOut[0], 12);
-    EXPECT_EQ(back.DigOut[1], 0x81);
-    EXPECT_EQ(back.EnergyControl, 0x8F);
-    EXPECT_EQ(back.Logger, 0x0A00);
-    EXPECT_EQ(back.DevAddr, 17); // the direct connection keeps the file's address
-}
-
-TEST(SimConfiguration, BusInstrumentKeepsItsAddress) {
-    record rec;
-    std::memset(&rec, 0, sizeof rec);
-    rec.UrPrim = rec.UrSec = 400;
-    rec.IrPrim = rec.IrSec = 5;
-    rec.DevAddr = 247;
-    SimInstrument inst = MakeInstrument(500, 12);
-    SimLoadConfig(inst, rec);
-    EXPECT_EQ(ReadRegs(inst, 507, 1)[0] >> 8, 12);
-}
-
 TEST(SimMeasurands, FollowConnectionTypeAndRatings) {
     // Rows that carry a value for each connection type; all others read 0.
     struct Case {
@@ -225,15 +124,6 @@ TEST(SimMeasurands, FollowConnectionTypeAndRatings) {
     EXPECT_NEAR(FloatAt(inst, 99 + 2 * 4), 20000.0f, 20000.0f * 0.06f);
 }
 
-TEST(SimMeasurands, VarySlowlyOverTime) {
-    SimInstrument inst = MakeInstrument();
-    float u0 = FloatAt(inst, 99 + 2 * 1);
-    SimAdvanceTo(inst, 2.0);
-    float u1 = FloatAt(inst, 99 + 2 * 1);
-    EXPECT_NE(u0, u1);
-    EXPECT_NEAR(u0, u1, u0 * 0.01f);
-}
-
 TEST(SimMeters, CountResetAndPreset) {
     SimInstrument inst = MakeInstrument();
     int16_t scale = static_cast<int16_t>(ReadRegs(inst, 319, 1)[0]);
@@ -255,18 +145,6 @@ TEST(SimMeters, CountResetAndPreset) {
     EXPECT_EQ(CountAt(inst, 299), 0u);
     EXPECT_EQ(CountAt(inst, 301), 0xFFFFFFFFu);
     EXPECT_EQ(CountAt(inst, 299 + 8), reactive);
-}
-
-TEST(SimMeters, TariffSwitchingChangesRateAndMeter) {
-    SimInstrument inst = MakeInstrument();
-    EXPECT_EQ(ReadRegs(inst, 399, 1)[0] & kStatusRate2, 0u);
-    uint16_t r538 = ReadRegs(inst, 538, 1)[0];
-    WriteReg(inst, 538, static_cast<uint16_t>(r538 | 0x40));
-    SimAdvanceTo(inst, 90.0);
-    EXPECT_NE(ReadRegs(inst, 399, 1)[0] & kStatusRate2, 0u);
-    EXPECT_GT(CountAt(inst, 299 + 2), 0u); // rate 2 counted in its minute
-    SimAdvanceTo(inst, 130.0);
-    EXPECT_EQ(ReadRegs(inst, 399, 1)[0] & kStatusRate2, 0u);
 }
 
 TEST(SimExtremes, TrackAndResetByGroup) {
@@ -355,20 +233,6 @@ TEST(SimLogger, FullMemoryDropsOldestAndShiftsFailedList) {
     std::vector<uint16_t> st = ReadRegs(inst, 949, 12);
     EXPECT_EQ(st[2], 1000); // record 2 is now record 0; record 1 has gone
     EXPECT_EQ(st[3], 0);
-}
-
-TEST(SimOutputs, OnlyManualOutputsFollowCommands) {
-    SimInstrument inst = MakeInstrument();
-    uint16_t r537 = ReadRegs(inst, 537, 1)[0];
-    WriteReg(inst, 537, static_cast<uint16_t>(r537 & 0xFF00)); // output 1: limit output
-    WriteReg(inst, 399, 0x2100);
-    EXPECT_EQ(ReadRegs(inst, 399, 1)[0] & kStatusOut1, 0u);
-    WriteReg(inst, 537, static_cast<uint16_t>((r537 & 0xFF00) | 0x80));
-    WriteReg(inst, 399, 0x2100);
-    WriteReg(inst, 399, 0x4200); // output 2 is manual from the factory
-    EXPECT_EQ(ReadRegs(inst, 399, 1)[0] & (kStatusOut1 | kStatusOut2), kStatusOut1 | kStatusOut2);
-    WriteReg(inst, 399, 0x0100);
-    EXPECT_EQ(ReadRegs(inst, 399, 1)[0] & (kStatusOut1 | kStatusOut2), kStatusOut2);
 }
 
 } // namespace

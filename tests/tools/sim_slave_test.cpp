@@ -102,23 +102,6 @@ TEST(SimSlave, AnswersAndExceptions) {
     EXPECT_EQ(Bytes(wa.begin(), wa.begin() + 6), Bytes(w.begin(), w.begin() + 6));
 }
 
-TEST(SimSlave, WriteThenReadReturnsTheBlock) {
-    SimBus bus = MakeBus({});
-    std::vector<int> block;
-    for (int k = 0; k < 41; ++k) block.push_back((k * 0x0101 + 7) & 0xFFFF);
-    ASSERT_EQ(Handle(bus, WriteRequest(255, 499, block)).size(), 8u);
-    Bytes a = Handle(bus, ReadRequest(255, 499, 41));
-    ASSERT_EQ(a.size(), 87u);
-    EXPECT_EQ(a[2], 82);
-    for (int k = 0; k < 41; ++k)
-        EXPECT_EQ(a[3 + 2 * k] << 8 | a[4 + 2 * k], block[static_cast<size_t>(k)]) << k;
-    // A single-register write (function 6, as general Modbus masters send it) lands as well.
-    Bytes six = Frame({255, 6, 0x02, 0x18, 0x00, 0x09});
-    EXPECT_EQ(Handle(bus, six), six);
-    a = Handle(bus, ReadRequest(255, 536, 1));
-    EXPECT_EQ(a[3] << 8 | a[4], 9);
-}
-
 TEST(SimSlave, BusAddressingAndBroadcast) {
     SimBus bus = MakeBus({3, 7, 200});
     EXPECT_EQ(Handle(bus, ReadRequest(7, 401, 4)).size(), 13u);
@@ -203,22 +186,6 @@ TEST(SimFramer, FindsRequestsInTheStream) {
     }
 }
 
-TEST(SimFramer, FloodOfGarbageStaysBounded) {
-    RequestFramer f;
-    Bytes junk(1000, 0x10); // function 16 claims everywhere, never a valid checksum
-    unsigned char frame[kMaxFrame];
-    for (int i = 0; i < 50; ++i) {
-        f.Push(junk.data(), static_cast<int>(junk.size()));
-        EXPECT_EQ(f.Next(false, frame), 0);
-        EXPECT_LE(f.pending.size(), static_cast<size_t>(4 * kMaxFrame));
-    }
-    Bytes r = ReadRequest(255, 401, 4);
-    f.Push(r.data(), static_cast<int>(r.size()));
-    int n = 0;
-    for (int i = 0; i < 3 && n == 0; ++i) n = f.Next(true, frame);
-    EXPECT_EQ(Bytes(frame, frame + n), r);
-}
-
 // Random bytes, including ones that happen to form requests for arbitrary registers, never
 // break the instrument or the framer, and a request after a silence is always found.
 TEST(SimFramer, RandomStreamsThenARealRequest) {
@@ -264,16 +231,12 @@ TEST(SimFault, ParsesSpecifications) {
         {"drop", true, 1},
         {"crc:every=3", true, 1},
         {"short:first=2,late=250:p=0.5", true, 2},
-        {"late", true, 1},
-        {"drop:p=1", true, 1},
         {"", false, 0},
         {"explode", false, 0},
         {"drop:every=0", false, 0},
-        {"drop:every=x", false, 0},
         {"crc=5", false, 0},
         {"late=0", false, 0},
         {"drop:p=1.5", false, 0},
-        {"drop:sometimes", false, 0},
         {"drop:every=2:first=1", false, 0},
         {"drop,,crc", false, 0},
     };
@@ -327,18 +290,6 @@ TEST(SimFault, CountsWhichAnswersAreSpoilt) {
     }
     EXPECT_NEAR(drops, 1000, 120);
     EXPECT_EQ(a.injected[static_cast<int>(FaultKind::Drop)], drops);
-}
-
-TEST(SimFault, SpoilsAnswers) {
-    Bytes answer = ReadRequest(255, 401, 4); // any well-formed frame
-    Bytes bad = answer;
-    EXPECT_EQ(ApplyFault(FaultKind::BadCrc, bad.data(), 8), 8);
-    EXPECT_FALSE(CrcMatches(bad.data(), 8));
-    EXPECT_EQ(Bytes(bad.begin(), bad.begin() + 6), Bytes(answer.begin(), answer.begin() + 6));
-    EXPECT_EQ(ApplyFault(FaultKind::Short, answer.data(), 8), 4);
-    EXPECT_EQ(ApplyFault(FaultKind::Drop, answer.data(), 8), 0);
-    EXPECT_EQ(ApplyFault(FaultKind::Late, answer.data(), 8), 8);
-    EXPECT_EQ(ApplyFault(FaultKind::None, answer.data(), 8), 8);
 }
 
 } // namespace
