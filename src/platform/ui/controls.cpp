@@ -410,7 +410,7 @@ int SetCtrlAttribute(int panel, int control, int attribute, double value) {
         return SetNumber(c, value);
     case ATTR_INTERVAL: {
         if (c->kind != CTRL_TIMER || !c->timer) return UIE_BAD_ATTRIBUTE;
-        if (!(value > 0) || value > 1e6) return UIE_BAD_VALUE;
+        if (!(value >= 0.001) || value > 1e6) return UIE_BAD_VALUE; // never a spinning timer
         c->interval = value;
         c->timer->setInterval(static_cast<int>(value * 1000.0 + 0.5));
         return 0;

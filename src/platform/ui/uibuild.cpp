@@ -466,6 +466,7 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
     case CTRL_TIMER: {
         auto *t = new QTimer(client);
         c->interval = a.Double("interval", 1.0);
+        if (!(c->interval >= 0.001)) c->interval = 1.0; // never a timer that spins
         c->enabled = a.Bool("enabled", true);
         t->setInterval(static_cast<int>(c->interval * 1000.0 + 0.5));
         t->setTimerType(Qt::PreciseTimer);

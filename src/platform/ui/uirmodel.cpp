@@ -152,7 +152,8 @@ bool CheckType(const std::string &v, const AttrSpec &spec) {
     case Type::Int: {
         if (v.empty()) return false;
         long n = strtol(v.c_str(), &end, 10);
-        return *end == '\0' && n > -1000000000L && n < 1000000000L;
+        // Positions, sizes and counts beyond this are typing errors, not layouts.
+        return *end == '\0' && n >= -100000L && n <= 100000L;
     }
     case Type::Double:
         if (v.empty()) return false;
@@ -281,6 +282,8 @@ class Builder {
             if (ctrl.attrs.Has("min") && ctrl.attrs.Has("max") &&
                 ctrl.attrs.Double("min") > ctrl.attrs.Double("max"))
                 return Fail(c, "min is above max");
+            if (ctrl.attrs.Has("interval") && !(ctrl.attrs.Double("interval") >= 0.001))
+                return Fail(c, "a timer's interval must be at least 0.001 s");
             for (const auto &child : c.children) {
                 if (!ks->child || child.name != ks->child)
                     return Fail(child, "unexpected <" + child.name + "> in a " + ctrl.kind);

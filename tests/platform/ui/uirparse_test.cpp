@@ -138,6 +138,11 @@ TEST(UirModel, RejectsWhatTheProgramCouldNotUse) {
          "<uir><panel name='P'><control name='A' kind='numeric' min='5' "
          "max='1'/></panel></uir>",
          "min is above max"},
+        {"timer that would spin",
+         "<uir><panel name='P'><control name='T' kind='timer' "
+         "interval='0'/></panel></uir>",
+         "interval"},
+        {"absurd size", "<uir><panel name='P' width='99999999'/></uir>", "bad value"},
         {"missing name", "<uir><panel><control kind='led'/></panel></uir>", "needs a name"},
         {"unknown element", "<uir><window name='W'/></uir>", "unknown element"},
         {"item in a numeric",
