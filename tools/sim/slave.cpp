@@ -179,17 +179,21 @@ int RequestFramer::Next(bool silence, unsigned char *frame) {
         }
         if (len < 0) {
             // Unknown function: its length is not known, so take the shortest stretch that
-            // ends in a good checksum (it is answered with an exception).
-            for (int l = 4; l <= n && l <= kMaxFrame; ++l) {
-                if (CrcMatches(b, l)) {
-                    std::memcpy(frame, b, static_cast<size_t>(l));
-                    pending.erase(pending.begin(), pending.begin() + l);
-                    return l;
+            // ends in a good checksum (it is answered with an exception). The checksum runs
+            // along once instead of being recomputed for every candidate length.
+            unsigned crc = 0xFFFF;
+            for (int l = 1; l + 2 <= n && l + 2 <= kMaxFrame; ++l) {
+                crc = CRC16(crc, b[l - 1]); // now over b[0..l)
+                if (l >= 2 && b[l] == (crc & 0xFF) && b[l + 1] == (crc >> 8)) {
+                    std::memcpy(frame, b, static_cast<size_t>(l + 2));
+                    pending.erase(pending.begin(), pending.begin() + l + 2);
+                    return l + 2;
                 }
             }
             // Most likely garbage: a complete request further on need not wait for silence.
+            // (After a silence the byte-by-byte skipping below gets there anyway.)
             bool found = false;
-            for (int at = 1; at + 4 <= n && !found; ++at) {
+            for (int at = 1; !silence && at + 4 <= n && !found; ++at) {
                 int l = SimRequestLength(b + at, n - at);
                 found = l > 0 && l <= kMaxFrame && at + l <= n && CrcMatches(b + at, l);
                 if (found) Skip(static_cast<size_t>(at));
