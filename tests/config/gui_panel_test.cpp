@@ -30,6 +30,39 @@ void EnterRingValue(int ring, int sourceList, int value) {
     UserCommit(MainPanel, ring);
 }
 
+TEST_F(PanelTest, OnlyTheCommitEventActs) {
+    struct Case {
+        CtrlCallbackPtr fn;
+        int control, value;
+    } cases[] = {
+        {CmSelSystem, PANEL_SYSTEM, 0},
+        {CmUrPrim, PANEL_UR_PRIM, 20},
+        {CmUrSec, PANEL_UR_SEC, 100},
+        {CmIrPrim, PANEL_IR_PRIM, 50},
+        {CmIrSec, PANEL_IR_SEC, 1},
+        {CmVoltageInput, PANEL_NO_VT, 1},
+        {CmCurrentInput, PANEL_NO_CT, 1},
+        {CmReadDescr, PANEL_DESCR, 0},
+        {CmSelDigOut, PANEL_FUNC1, 3},
+        {CmSetSyncIntervall, PANEL_INTERVAL, 7},
+        {CmSelSyncMode, PANEL_SYNC_MODE, 2},
+        {CmSelHighLow, PANEL_TARIFF, 2},
+        {CmSelLoggerMode, PANEL_LOG_MODE, 2},
+        {CmSelLoggerMeas, PANEL_LOG_P, 1},
+        {CmSelDeviceAddr, PANEL_DEV_ADDR, 9},
+        {CmSelDevBaudrate, PANEL_DEV_BAUD, 0},
+        {CmSelDevParity, PANEL_DEV_PARITY, 3},
+    };
+    const record before = Konf;
+    for (const Case &c : cases) {
+        SetCtrlVal(MainPanel, c.control, c.value);
+        for (int event : {EVENT_VAL_CHANGED, EVENT_GOT_FOCUS, EVENT_LOST_FOCUS})
+            EXPECT_EQ(c.fn(MainPanel, c.control, event, nullptr, 0, 0), 0);
+        EXPECT_EQ(0, memcmp(&before, &Konf, sizeof Konf)) << "control " << c.control;
+    }
+    EXPECT_EQ(NoVoltageTransf + NoCurrentTransf, 0);
+}
+
 TEST_F(PanelTest, PrimaryRatingsAreRoundedAndShownWithTheirUnit) {
     struct Case {
         const char *name;
