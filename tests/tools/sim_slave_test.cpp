@@ -221,11 +221,11 @@ TEST(SimFramer, RandomStreamsThenARealRequest) {
     }
 }
 
-TEST(SimFault, ParsesSpecifications) {
+TEST(SimFault, ParsesFaultRules) {
     struct Case {
-        const char *spec;
+        const char *text;
         bool ok;
-        size_t rules;
+        size_t count;
     };
     const Case cases[] = {
         {"drop", true, 1},
@@ -243,15 +243,15 @@ TEST(SimFault, ParsesSpecifications) {
     for (const Case &c : cases) {
         FaultPlan plan;
         std::string error;
-        EXPECT_EQ(ParseFaultSpec(c.spec, plan, error), c.ok) << c.spec;
-        EXPECT_EQ(plan.rules.size(), c.rules) << c.spec;
-        EXPECT_EQ(error.empty(), c.ok) << c.spec;
+        EXPECT_EQ(ParseFaultRules(c.text, plan, error), c.ok) << c.text;
+        EXPECT_EQ(plan.rules.size(), c.count) << c.text;
+        EXPECT_EQ(error.empty(), c.ok) << c.text;
     }
 }
 
 TEST(SimFault, CountsWhichAnswersAreSpoilt) {
     struct Case {
-        const char *spec;
+        const char *rules;
         std::string pattern; // per request: . none, d drop, c crc, s short, l late
     };
     const Case cases[] = {
@@ -265,7 +265,7 @@ TEST(SimFault, CountsWhichAnswersAreSpoilt) {
     for (const Case &c : cases) {
         FaultPlan plan;
         std::string error;
-        ASSERT_TRUE(ParseFaultSpec(c.spec, plan, error)) << c.spec;
+        ASSERT_TRUE(ParseFaultRules(c.rules, plan, error)) << c.rules;
         std::string got;
         for (size_t i = 0; i < c.pattern.size(); ++i) {
             int delay = 0;
@@ -275,12 +275,12 @@ TEST(SimFault, CountsWhichAnswersAreSpoilt) {
                 EXPECT_EQ(delay, 100);
             }
         }
-        EXPECT_EQ(got, c.pattern) << c.spec;
+        EXPECT_EQ(got, c.pattern) << c.rules;
     }
     // Random faults follow their probability and the seed.
     FaultPlan a, b;
     std::string error;
-    ASSERT_TRUE(ParseFaultSpec("drop:p=0.25", a, error));
+    ASSERT_TRUE(ParseFaultRules("drop:p=0.25", a, error));
     b = a;
     int drops = 0;
     for (int i = 0; i < 4000; ++i) {

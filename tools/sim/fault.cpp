@@ -1,4 +1,4 @@
-// Fault specifications: "KIND[=MS][:WHEN],..." with KIND drop, crc, short or late and WHEN
+// Fault rules: "KIND[=MS][:WHEN],..." with KIND drop, crc, short or late and WHEN
 // every=N, first=N or p=P (no WHEN: every answer).
 #include "sim/fault.h"
 
@@ -93,9 +93,9 @@ double NextRandom(uint64_t &state) {
 
 } // namespace
 
-bool ParseFaultSpec(const std::string &spec, FaultPlan &plan, std::string &error) {
+bool ParseFaultRules(const std::string &text, FaultPlan &plan, std::string &error) {
     std::vector<FaultRule> rules;
-    for (const std::string &item : Split(spec, ',')) {
+    for (const std::string &item : Split(text, ',')) {
         FaultRule rule;
         if (!ParseRule(item, rule, error)) return false;
         rules.push_back(rule);

@@ -23,9 +23,9 @@ struct FaultPlan {
     long injected[5] = {}; // per FaultKind, for the log and the tests
 };
 
-// Parses a fault specification (grammar in the program's help). Returns false and sets `error`
-// on a malformed specification; `plan` is then unchanged.
-bool ParseFaultSpec(const std::string &spec, FaultPlan &plan, std::string &error);
+// Parses fault rules (grammar in the program's help). Returns false and sets `error` on
+// malformed rules; `plan` is then unchanged.
+bool ParseFaultRules(const std::string &text, FaultPlan &plan, std::string &error);
 
 // Counts one request and tells what to do with its answer; `delayMs` receives the delay of a
 // late answer.

@@ -42,7 +42,7 @@ Options:
   --config FILE.KR7      initial configuration from a configuration file
   --log FILE             append every frame received and sent to FILE, in hex with a
                          time stamp (RX, TX, "RX garbage" for skipped bytes, "-- fault")
-  --fault SPEC           spoil answers on purpose (may be given more than once)
+  --fault RULES          spoil answers on purpose (may be given more than once)
   --seed N               seed of the random faults (default 1)
   --speed F              simulated seconds per real second (default 1): meters, mean
                          values and the logger run F times faster
@@ -50,7 +50,7 @@ Options:
   --logger-failed LIST   record numbers (0 = oldest) whose values are marked failed
   --help                 this text
 
-Fault specification: one or more rules separated by commas,
+Fault rules: one or more rules separated by commas,
   KIND[:WHEN]
   KIND  drop       no answer at all
         crc        answer with a damaged checksum
@@ -153,7 +153,7 @@ int main(int argc, char **argv) {
             logPath = v, ++i;
         } else if (a == "--fault") {
             std::string error;
-            if (!v || !ParseFaultSpec(v, plan, error)) return Usage("--fault: " + error);
+            if (!v || !ParseFaultRules(v, plan, error)) return Usage("--fault: " + error);
             ++i;
         } else if (a == "--seed") {
             if (!ParseInt(v, 0, 0x7FFFFFFF, &n)) return Usage("--seed needs a number");
