@@ -163,6 +163,11 @@ TEST(SimExtremes, TrackAndResetByGroup) {
     EXPECT_EQ(FloatAt(inst, 199 + 2 * 1), u);
     EXPECT_EQ(FloatAt(inst, 199 + 2 * 29), uMin);
     EXPECT_EQ(FloatAt(inst, 199 + 2 * 8), iMax);
+    WriteReg(inst, kRegResetMinMax, 0x00FE); // every other group
+    for (int row = 0; row < kMinMaxCount; ++row) {
+        int from = row < 28 ? row : (row < 35 ? row - 28 : 32);
+        EXPECT_EQ(FloatAt(inst, 199 + 2 * row), FloatAt(inst, 99 + 2 * from)) << row;
+    }
 }
 
 TEST(SimLogger, RecordsEachIntervalAndResets) {

@@ -120,18 +120,17 @@ void RestartInterval(SimInstrument &inst) {
 // Bit i of the mask resets group i of the extremes to the present values.
 void ResetMinMaxGroups(SimInstrument &inst, unsigned mask) {
     struct Group {
-        int first, last, from; // minmax rows first..last take measurands from..
-        bool isMin;
+        int first, last, from; // extreme rows first..last start again from measurands from..
     };
     static const Group groups[] = {
-        {0, 6, 0, false},    {28, 34, 0, true},   {7, 10, 7, false},   {11, 15, 11, false},
-        {16, 19, 16, false}, {20, 23, 20, false}, {24, 27, 24, false}, {35, 36, 32, false},
+        {0, 6, 0},    {28, 34, 0},  {7, 10, 7},   {11, 15, 11},
+        {16, 19, 16}, {20, 23, 20}, {24, 27, 24}, {35, 36, 32},
     };
     for (int g = 0; g < 8; ++g) {
         if (!(mask & (1u << g))) continue;
         for (int row = groups[g].first; row <= groups[g].last; ++row)
-            inst.minmax[row] = inst.meas[groups[g].from + row - groups[g].first];
-        if (g == 7) inst.minmax[35] = inst.minmax[36] = inst.meas[32];
+            // Both power-factor extremes (rows 35, 36) start from the one system power factor.
+            inst.minmax[row] = inst.meas[g == 7 ? 32 : groups[g].from + row - groups[g].first];
     }
 }
 
