@@ -145,6 +145,14 @@ TEST(SimMeters, CountResetAndPreset) {
     EXPECT_EQ(CountAt(inst, 299), 0u);
     EXPECT_EQ(CountAt(inst, 301), 0xFFFFFFFFu);
     EXPECT_EQ(CountAt(inst, 299 + 8), reactive);
+
+    // Larger transformers make a count stand for more energy; the energy itself stays.
+    double wh = reactive * std::pow(10.0, scale);
+    uint16_t ratings[6] = {200, 100, 150, 500, 0x0200, 0x01FE}; // 20 kV/100 V, 1500 A/5 A
+    ASSERT_EQ(SimWriteRegisters(inst, 501, 6, ratings), 0);
+    int16_t larger = static_cast<int16_t>(ReadRegs(inst, 319, 1)[0]);
+    EXPECT_EQ(larger, 3);
+    EXPECT_NEAR(CountAt(inst, 299 + 8) * std::pow(10.0, larger), wh, std::pow(10.0, larger));
 }
 
 TEST(SimExtremes, TrackAndResetByGroup) {

@@ -105,6 +105,25 @@ uint16_t RegisterValue(const SimInstrument &inst, int r) {
     return 0; // reset words and the command register read as 0
 }
 
+// One count stands for 10^s Wh, s chosen from the rated power so the meters run for years
+// before they wrap. When the ratings change the counts are converted to the new unit.
+void UpdateMeterScale(SimInstrument &inst) {
+    double up, us, ip, is;
+    SimRatings(inst, &up, &us, &ip, &is);
+    double sr = 1.7320508 * up * ip;
+    int s = std::isfinite(sr) && sr > 1 ? static_cast<int>(std::floor(std::log10(sr))) - 4 : 0;
+    s = s < -2 ? -2 : (s > 6 ? 6 : s);
+    if (s == inst.meterScale) return;
+    double factor = std::pow(10.0, inst.meterScale - s);
+    for (int m = 0; m < kMeterCount; ++m) {
+        double c = (inst.meters[m] + inst.meterFrac[m]) * factor;
+        double whole = std::floor(c);
+        inst.meters[m] = static_cast<uint32_t>(std::fmod(whole, 4294967296.0));
+        inst.meterFrac[m] = c - whole;
+    }
+    inst.meterScale = static_cast<int16_t>(s);
+}
+
 void ResetLogger(SimInstrument &inst) {
     inst.logger.clear();
     inst.failed.clear();
@@ -192,6 +211,7 @@ void SimLoadConfig(SimInstrument &inst, const record &rec) {
         inst.config[k] = IsWordRegister(k) ? static_cast<uint16_t>(b[2 * k] | b[2 * k + 1] << 8)
                                            : static_cast<uint16_t>(b[2 * k] << 8 | b[2 * k + 1]);
     RestartInterval(inst);
+    UpdateMeterScale(inst);
 }
 
 void SimInit(SimInstrument &inst, const SimIdentity &id, int address) {
@@ -218,12 +238,6 @@ void SimInit(SimInstrument &inst, const SimIdentity &id, int address) {
     r.Logger = kLogActive | kLogReactive;
     SimLoadConfig(inst, r);
 
-    // One count stands for 10^s Wh: about five digits of the rated power per hour.
-    double up, us, ip, is;
-    SimRatings(inst, &up, &us, &ip, &is);
-    double sr = 1.7320508 * up * ip;
-    int s = static_cast<int>(std::floor(std::log10(sr > 1 ? sr : 1))) - 4;
-    inst.meterScale = static_cast<int16_t>(s < -2 ? -2 : (s > 6 ? 6 : s));
     SimAdvanceTo(inst, 0);
 }
 
@@ -281,6 +295,7 @@ int SimWriteRegisters(SimInstrument &inst, int start, int count, const uint16_t 
         // Outputs that leave manual mode are driven by their function again: switch them off.
         if (!(SimDigOut(inst, 0) & 0x80)) inst.outputs &= ~kStatusOut1;
         if (!(SimDigOut(inst, 1) & 0x80)) inst.outputs &= ~kStatusOut2;
+        UpdateMeterScale(inst);
         SimAdvanceTo(inst, inst.now); // measured values follow the new ratings at once
     }
     return 0;
