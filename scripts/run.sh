@@ -52,7 +52,7 @@ import os
 import sys
 
 path, link = sys.argv[1], sys.argv[2]
-wanted = {"interface": {"COMPort": "1", "COMType": "0"}, "ports": {"COM1": link}}
+wanted = {"interface": {"COMPort": "1", "COMType": "0"}, "ports": {"COM1": f"\"{link}\""}}
 names = {"interface": "Interface", "ports": "Ports"}
 lines = []
 if os.path.exists(path):
