@@ -9,6 +9,7 @@
 
 #include "config/record.h"
 #include "link/linksettings.h"
+#include "platform/serial/portmap.h"
 
 namespace {
 
@@ -68,6 +69,32 @@ TEST_F(DeviceTest, ToolbarSendsAndReadsBackTheConfiguration) {
     std::snprintf(Konf.Descr, sizeof Konf.Descr, "overwritten");
     ASSERT_EQ(Toolbar_UserPress(gToolbar, kReceiveButton), 0);
     EXPECT_STREQ(Konf.Descr, "sent from the toolbar");
+}
+
+int gErrorsShown = 0;
+void AcknowledgeError(void *) {
+    int panel = GetActivePanel();
+    int resource = 0;
+    GetPanelAttribute(panel, ATTR_RESOURCE_ID, &resource);
+    if (resource == ERROR) {
+        ++gErrorsShown;
+        UserCommit(panel, ERROR_OK);
+    }
+}
+
+TEST_F(DeviceTest, RestartIntervalTalksOnlyWhenThePortOpens) {
+    status = 0;
+    CmRestartInterval(MainPanel, 0, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(status, 1) << "the instrument took the command";
+    EXPECT_EQ(CommPortOpen, 0);
+
+    // A vanished port: one error, nothing sent, the port stays closed.
+    ASSERT_EQ(SetComPortDevice(1, (dir_ + "/gone").c_str()), 0);
+    gErrorsShown = 0;
+    ASSERT_EQ(PostDeferredCall(AcknowledgeError, nullptr), 0);
+    CmRestartInterval(MainPanel, 0, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(gErrorsShown, 1);
+    EXPECT_EQ(CommPortOpen, 0);
 }
 
 } // namespace
