@@ -97,7 +97,11 @@ int ShowPanel(int kind) {
 void ShowMainPanel() {
     ActivateMenu(1);
     if (gToolbar) Toolbar_Display(gToolbar);
-    if (MainPanel > 0) SetActivePanel(MainPanel);
+    if (MainPanel > 0) {
+        // The window may have changed size while a view covered it.
+        FitIntoMainWindow(MainPanel);
+        SetActivePanel(MainPanel);
+    }
 }
 
 void SetActiveViewClose(ViewCloseFn fn) {

@@ -62,6 +62,26 @@ INSTANTIATE_TEST_SUITE_P(Close, CloseEndsLoop,
                                            CloseCase{"WithAbout", false, false, true}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(WindowTest, ShowMainPanelRestoresTheMainPanelAfterAView) {
+    // A view hides the main panel, the menu bar and the toolbar; the window changes size meanwhile.
+    HidePanel(MainPanel);
+    ActivateMenu(0);
+    Toolbar_Hide(gToolbar);
+    SetPanelAttribute(BkgndPanel, ATTR_WINDOW_ZOOM, VAL_NO_ZOOM);
+    SetPanelSize(BkgndPanel, 500, 700);
+    ShowMainPanel();
+    int menuVisible = 0, visible = 0, width = 0, top = 0;
+    GetPanelAttribute(BkgndPanel, ATTR_MENU_BAR_VISIBLE, &menuVisible);
+    GetPanelAttribute(MainPanel, ATTR_VISIBLE, &visible);
+    GetPanelAttribute(MainPanel, ATTR_WIDTH, &width);
+    GetPanelAttribute(MainPanel, ATTR_TOP, &top);
+    EXPECT_EQ(menuVisible, 1);
+    EXPECT_EQ(visible, 1);
+    EXPECT_EQ(GetActivePanel(), MainPanel);
+    EXPECT_EQ(width, 700) << "the main panel follows the window's new width";
+    EXPECT_GE(top, Toolbar_Height(gToolbar)) << "below the menu bar and the toolbar";
+}
+
 TEST_F(WindowTest, ExitCommandEndsLoop) {
     static int bar;
     bar = menuHandle;
