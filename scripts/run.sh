@@ -21,7 +21,8 @@ sim_pid=""
 cleanup() {
   if [ -n "$sim_pid" ] && kill -0 "$sim_pid" 2>/dev/null; then
     kill -TERM "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
+    # Braces, so that the shell's own note about the ended job goes nowhere too.
+    { wait "$sim_pid"; } 2>/dev/null || true
   fi
   rm -rf "$work"
 }
@@ -46,13 +47,31 @@ for own in "$build/bin/KR7M.ini" "${XDG_CONFIG_HOME:-$HOME/.config}/kr7m/KR7M.in
   fi
 done
 
-# Port 1 names the simulator's terminal; the direct connection talks to it.
-python3 - "$work/KR7M.ini" "$link" <<'EOF'
+# Port 1 names the simulator's terminal; the direct connection talks to it, or the bus
+# interface when the simulator plays a bus of instruments.
+bus=""
+args=("$@")
+for ((i = 0; i < ${#args[@]}; i++)); do
+  case "${args[$i]}" in
+    --bus) bus="${args[$((i + 1))]:-}" ;;
+    --bus=*) bus="${args[$i]#--bus=}" ;;
+  esac
+done
+python3 - "$work/KR7M.ini" "$link" "$bus" <<'EOF'
 import os
 import sys
 
-path, link = sys.argv[1], sys.argv[2]
+path, link, bus = sys.argv[1], sys.argv[2], sys.argv[3]
 wanted = {"interface": {"COMPort": "1", "COMType": "0"}, "ports": {"COM1": f"\"{link}\""}}
+if bus:
+    # A bus of simulated instruments: the bus interface, talking to the first of them, with
+    # all of them in the list of found addresses (the toolbar's address selector).
+    found = [a for a in bus.split(",") if a.strip()]
+    wanted["interface"]["COMType"] = "1"
+    wanted["interface"]["DevAddr"] = found[0].strip()
+    for slot in range(1, 33):
+        value = found[slot - 1].strip() if slot <= len(found) else "0"
+        wanted["interface"][f"DevAddr{slot}"] = value
 names = {"interface": "Interface", "ports": "Ports"}
 lines = []
 if os.path.exists(path):
@@ -90,7 +109,11 @@ with open(path, "w", encoding="utf-8", newline="") as f:
     f.write("\r\n".join(out) + "\r\n")
 EOF
 
-echo "run.sh: simulated instrument on $link (port 1, direct connection)"
+if [ -n "$bus" ]; then
+  echo "run.sh: simulated bus of instruments $bus on $link (port 1, bus interface)"
+else
+  echo "run.sh: simulated instrument on $link (port 1, direct connection)"
+fi
 status=0
 KR7M_CONFIG_DIR="$work" "$build/bin/kr7m" || status=$?
 exit "$status"

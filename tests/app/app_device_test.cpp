@@ -69,6 +69,12 @@ TEST_F(DeviceTest, ToolbarSendsAndReadsBackTheConfiguration) {
     std::snprintf(Konf.Descr, sizeof Konf.Descr, "overwritten");
     ASSERT_EQ(Toolbar_UserPress(gToolbar, kReceiveButton), 0);
     EXPECT_STREQ(Konf.Descr, "sent from the toolbar");
+
+    // No pop-up of the transfers is left behind: the exit command still ends the program.
+    static int bar;
+    bar = menuHandle;
+    ASSERT_EQ(PostDeferredCall([](void *) { UserChooseMenu(bar, MENU_FILE_EXIT); }, nullptr), 0);
+    EXPECT_EQ(RunUserInterface(), 0);
 }
 
 int gErrorsShown = 0;
