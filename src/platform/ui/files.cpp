@@ -30,7 +30,7 @@ QPointer<QTextBrowser> g_help;
 
 // "*.KR7" also matches "x.kr7": configuration files travel between systems that do not keep
 // the case of names.
-QString FilterFor(const QString &spec, const QString &types) {
+QString FilterFor(const QString &pattern, const QString &types) {
     QStringList patterns;
     auto add = [&](const QString &pat) {
         if (pat.isEmpty() || !pat.contains('*')) return;
@@ -39,7 +39,7 @@ QString FilterFor(const QString &spec, const QString &types) {
         if (!patterns.contains(pat.toUpper())) patterns << pat.toUpper();
     };
     for (const QString &t : types.split(';', Qt::SkipEmptyParts)) add(t.trimmed());
-    add(spec);
+    add(pattern);
     QString filter;
     if (!patterns.isEmpty()) filter = "Files (" + patterns.join(' ') + ");;";
     return filter + "All files (*)";
@@ -80,23 +80,23 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultSpec, const
         chosen = QString::fromStdString(g_answer);
     } else {
         if (!EnsureApp()) return UIE_NO_DISPLAY;
-        QString spec = Q(defaultSpec);
+        QString pattern = Q(defaultSpec);
         QString dir = Q(defaultDirectory);
         if (dir.isEmpty()) dir = QString::fromStdString(ProgramDir());
-        QFileDialog dlg(nullptr, Q(title), dir, FilterFor(spec, Q(fileTypes)));
+        QFileDialog dlg(nullptr, Q(title), dir, FilterFor(pattern, Q(fileTypes)));
         if (PanelRec *p = FindPanel(ActivePanel()); p && p->window)
             dlg.setParent(p->window->window(), Qt::Dialog);
         dlg.setOption(QFileDialog::DontUseNativeDialog, true);
         bool save = buttonLabel == VAL_SAVE_BUTTON;
         dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        if (!spec.isEmpty() && !spec.contains('*')) {
+        if (!pattern.isEmpty() && !pattern.contains('*')) {
             // A name rather than a pattern: offer it, in its own folder when it has one.
-            QFileInfo fi(spec);
+            QFileInfo fi(pattern);
             if (fi.isAbsolute()) dlg.setDirectory(fi.absolutePath());
             dlg.selectFile(fi.fileName());
         }
-        if (save && spec.contains('*')) dlg.setDefaultSuffix(QFileInfo(spec).suffix());
+        if (save && pattern.contains('*')) dlg.setDefaultSuffix(QFileInfo(pattern).suffix());
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
             return VAL_NO_FILE_SELECTED;
         chosen = dlg.selectedFiles().first();
