@@ -196,8 +196,9 @@ std::string gPictureName;
 void Picture(void *) {
     const char *dir = getenv("KR7M_SCREENSHOT_DIR");
     int panel = GetActivePanel();
-    if (dir && *dir)
+    if (dir && *dir) {
         EXPECT_EQ(SavePanelImage(panel, (std::string(dir) + "/" + gPictureName).c_str()), 0);
+    }
     int resource = 0;
     GetPanelAttribute(panel, ATTR_RESOURCE_ID, &resource);
     UserCommit(panel, resource == ERROR ? ERROR_OK : WARNING_DECLINE);
