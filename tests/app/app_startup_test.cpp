@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ostream>
 #include <sys/inotify.h>
 #include <vector>
 
@@ -89,6 +90,10 @@ struct LanguageCase {
     const char *fileLanguage;
     int expected; // language number in force and written back
 };
+// Cases print as their names in test listings.
+inline void PrintTo(const LanguageCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class StartupLanguage : public apptest::ShellTest,
                         public ::testing::WithParamInterface<LanguageCase> {};

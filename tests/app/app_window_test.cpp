@@ -2,6 +2,7 @@
 #include "app_fixture.h"
 
 #include <cstring>
+#include <ostream>
 
 #include "config/mainpanel.h"
 #include "inifile/settings.h"
@@ -35,6 +36,10 @@ struct CloseCase {
     bool viewOpen;       // a view has registered its close routine
     bool popupUp;        // the about pop-up is the active panel
 };
+// Cases print as their names in test listings.
+inline void PrintTo(const CloseCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class CloseEndsLoop : public WindowTest, public ::testing::WithParamInterface<CloseCase> {};
 
@@ -97,6 +102,10 @@ struct SelectorCase {
     int entries;  // entries after the refill (-1: left as they were)
     int selected; // selected entry (-1: none chosen explicitly)
 };
+// Cases print as their names in test listings.
+inline void PrintTo(const SelectorCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class AddressSelector : public WindowTest, public ::testing::WithParamInterface<SelectorCase> {};
 
