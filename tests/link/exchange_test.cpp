@@ -1,6 +1,7 @@
 // Exchanges against a scripted instrument on a pseudo-terminal: data and byte order, retries
 // and their pauses, broadcasts, stale input, a vanishing device, and opening the port.
 #include <cstring>
+#include <ostream>
 #include <sys/stat.h>
 
 #include "link/commands.h"
@@ -76,6 +77,11 @@ struct RetryCase {
     size_t requests;
     int errorMessage; // -1: no error shown
 };
+
+// Cases print as their names in test listings.
+void PrintTo(const RetryCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class Retries : public LinkTest, public ::testing::WithParamInterface<RetryCase> {};
 
