@@ -20,12 +20,6 @@ int ChangeLanguage(int language);
 // Language number -> language file name; numbers outside the known ones give the English file.
 const char *LanguageFileName(int language);
 
-// ---- resource file -----------------------------------------------------------------------------
-// Full path of "MainPan.uir" that every panel is loaded from: the program's directory unless a
-// caller (a test) has pointed it elsewhere.
-const char *AppResourcePath();
-void SetAppResourcePath(const char *path);
-
 // ---- start-up and shutdown ---------------------------------------------------------------------
 // Everything before the event loop. 0 when the window is up; -1 when the user-interface run-time
 // cannot start; -2 when the main window cannot be built (the reason is in StartupError()).

@@ -5,6 +5,7 @@
 #include "config/mainpanel.h"
 #include "config/record.h"
 #include "inifile/settings.h"
+#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 #include <cstdio>
@@ -87,7 +88,7 @@ void CmHelpAbout(int menuBar, int menuItem, void *callbackData, int panel) {
     if (aboutPanel > 0) return; // already shown
     int parent = GetActivePanel();
     if (parent < 0) parent = 0;
-    int about = LoadPanel(parent, AppResourcePath(), ABOUT);
+    int about = LoadPanel(parent, MainResourceFile(), ABOUT);
     if (about < 0) return;
     aboutPanel = about;
     InstallPanelCallback(about, AboutPanelEvents, nullptr);

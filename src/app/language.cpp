@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "config/mainpanel.h"
 #include "inifile/settings.h"
+#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 #include <cstdio>
@@ -28,7 +29,7 @@ void SetStartupError(const char *what, int code) {
         std::snprintf(gStartupError, sizeof gStartupError, "%s: %s", what, detail);
     else
         std::snprintf(gStartupError, sizeof gStartupError, "%s (%s, code %d)", what,
-                      AppResourcePath(), code);
+                      MainResourceFile(), code);
 }
 
 } // namespace
@@ -51,13 +52,13 @@ int ChangeLanguage(int language) {
 
     // The texts come from the resource file: they are the English ones until the language
     // files exist, whatever the language number says.
-    int panel = LoadPanel(0, AppResourcePath(), BKGND);
+    int panel = LoadPanel(0, MainResourceFile(), BKGND);
     if (panel < 0) {
         SetStartupError("cannot load the main window from the resource file", panel);
         return 0;
     }
     BkgndPanel = panel;
-    int menu = LoadMenuBar(BkgndPanel, AppResourcePath(), MENU);
+    int menu = LoadMenuBar(BkgndPanel, MainResourceFile(), MENU);
     if (menu < 0) {
         SetStartupError("cannot load the menu bar from the resource file", menu);
         DiscardPanel(BkgndPanel);

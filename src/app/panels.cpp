@@ -3,6 +3,7 @@
 #include "MainPan.h"
 #include "app/app.h"
 #include "config/mainpanel.h"
+#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 #include <cstdio>
@@ -17,7 +18,6 @@ int BkgndTop = 0;
 
 namespace {
 
-char gResourcePath[1024] = "";
 ViewCloseFn gViewClose = nullptr;
 
 struct KindInfo {
@@ -57,20 +57,6 @@ void FitIntoMainWindow(int panel) {
 
 } // namespace
 
-const char *AppResourcePath() {
-    if (gResourcePath[0] == '\0') {
-        char dir[1024];
-        if (GetProjectDir(dir, sizeof dir) < 0 ||
-            MakePathname(dir, "MainPan.uir", gResourcePath, sizeof gResourcePath) < 0)
-            std::snprintf(gResourcePath, sizeof gResourcePath, "MainPan.uir");
-    }
-    return gResourcePath;
-}
-
-void SetAppResourcePath(const char *path) {
-    std::snprintf(gResourcePath, sizeof gResourcePath, "%s", path ? path : "");
-}
-
 void ActivateMenu(int visible) {
     SetPanelAttribute(BkgndPanel, ATTR_MENU_BAR_VISIBLE, visible ? 1 : 0);
 }
@@ -79,7 +65,7 @@ int ShowPanel(int kind) {
     if (kind < 0 || kind >= KIND_COUNT || gKinds[kind].resourceId <= 0)
         return UIE_RESOURCE_NOT_FOUND;
     const KindInfo &info = gKinds[kind];
-    int panel = LoadPanel(BkgndPanel, AppResourcePath(), info.resourceId);
+    int panel = LoadPanel(BkgndPanel, MainResourceFile(), info.resourceId);
     if (panel < 0) return panel;
     *info.handle = panel;
     if (info.withMenu) {

@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "inifile/settings.h"
 #include "link/linksettings.h"
+#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 #include <cstdio>
@@ -37,7 +38,7 @@ int gEntryCount = 0;
 // Images live beside the resource file, in the program's directory.
 void ImagePath(const char *image, char *path, int size) {
     char dir[1024];
-    std::snprintf(dir, sizeof dir, "%s", AppResourcePath());
+    std::snprintf(dir, sizeof dir, "%s", MainResourceFile());
     char *slash = std::strrchr(dir, '/');
     if (slash) {
         *slash = '\0';

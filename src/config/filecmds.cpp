@@ -12,17 +12,6 @@
 #include "platform/ui/userint.h"
 
 char filename[260] = "";
-char PanelResourceFile[260] = "";
-
-const char *PanelResourcePath() {
-    if (PanelResourceFile[0] == '\0') {
-        char dir[260] = "";
-        if (GetProjectDir(dir, sizeof dir) < 0 ||
-            MakePathname(dir, "MainPan.uir", PanelResourceFile, sizeof PanelResourceFile) < 0)
-            snprintf(PanelResourceFile, sizeof PanelResourceFile, "MainPan.uir");
-    }
-    return PanelResourceFile;
-}
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "MainPan.h"
 #include "config/record.h"
 #include "inifile/settings.h"
+#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 namespace {
@@ -154,7 +155,7 @@ int CmReadDescr(int panel, int control, int event, void *, int, int) {
 
 void CmSelDevType(int, int, void *, int) {
     int parent = GetActivePanel();
-    handle = LoadPanel(parent > 0 ? parent : 0, PanelResourcePath(), DEVTYPE);
+    handle = LoadPanel(parent > 0 ? parent : 0, MainResourceFile(), DEVTYPE);
     if (handle <= 0) {
         handle = 0;
         return;

@@ -9,11 +9,6 @@ extern int MainPanel; // handle of the main panel (the panel manager loads it)
 // save dialog. A new configuration does not clear it.
 extern char filename[260];
 
-// Resource file that pop-ups are loaded from; empty means "MainPan.uir" in the program's
-// directory. Tests point it at the built resource.
-extern char PanelResourceFile[260];
-const char *PanelResourcePath();
-
 // ---- presentation -----------------------------------------------------------------------------
 void ShowAll();         // writes every value of Konf into the main panel
 void ActivateObjects(); // rebuilds the choice lists and dims or hides what does not apply

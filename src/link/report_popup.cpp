@@ -4,6 +4,7 @@
 
 #include "MainPan.h"
 #include "link/report.h"
+#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 #include <cerrno>
@@ -15,18 +16,7 @@ int pHandle = 0;
 
 namespace {
 
-char gResource[1024] = "";
 char gDetail[512] = "";
-
-const char *ResourceFile() {
-    if (gResource[0] == '\0') {
-        char dir[1024];
-        if (GetProjectDir(dir, sizeof dir) < 0 ||
-            MakePathname(dir, "MainPan.uir", gResource, sizeof gResource) < 0)
-            std::snprintf(gResource, sizeof gResource, "MainPan.uir");
-    }
-    return gResource;
-}
 
 // Controls of one kind of question pop-up.
 struct PopupLayout {
@@ -103,13 +93,13 @@ bool RingEntry(int panel, int ring, int index, char *text, int size) {
 int AskPopup(const PopupLayout &layout, int title, int message, const char *detail) {
     int parent = GetActivePanel();
     if (parent < 0) parent = 0;
-    int panel = LoadPanel(parent, ResourceFile(), layout.resourceId);
+    int panel = LoadPanel(parent, MainResourceFile(), layout.resourceId);
     if (panel < 0) {
         // Without the pop-up the user would never learn why the action stopped.
         std::fprintf(stderr,
                      "kr7m: %s (title %d, message %d); the pop-up cannot be loaded from %s "
                      "(code %d)\n",
-                     layout.fallbackHeading, title, message, ResourceFile(), panel);
+                     layout.fallbackHeading, title, message, MainResourceFile(), panel);
         if (detail && detail[0]) std::fprintf(stderr, "kr7m: %s\n", detail);
         return 0;
     }
@@ -158,10 +148,6 @@ void Wait(double seconds) {
 
 } // namespace
 
-void SetPopupResourceFile(const char *path) {
-    std::snprintf(gResource, sizeof gResource, "%s", path ? path : "");
-}
-
 void SetErrorDetail(const char *detail) {
     std::snprintf(gDetail, sizeof gDetail, "%s", detail ? detail : "");
 }
@@ -189,7 +175,7 @@ void TransferWindow(int mode, int value, double delay) {
         }
         int parent = GetActivePanel();
         if (parent < 0) parent = 0;
-        int panel = LoadPanel(parent, ResourceFile(), TRANSFER);
+        int panel = LoadPanel(parent, MainResourceFile(), TRANSFER);
         if (panel < 0) return; // the transfer itself goes on; only its progress stays unseen
         pHandle = panel;
         SetCtrlVal(panel, TRANSFER_PROGRESS, 0);

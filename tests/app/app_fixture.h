@@ -14,6 +14,7 @@
 #include "MainPan.h"
 #include "app/app.h"
 #include "link/report_popup.h"
+#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 namespace apptest {
@@ -42,8 +43,7 @@ class ShellTest : public ::testing::Test {
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
         setenv("KR7M_CONFIG_DIR", dir_.c_str(), 1);
-        SetAppResourcePath(ResourceFile().c_str());
-        SetPopupResourceFile(ResourceFile().c_str());
+        SetMainResourceFile(ResourceFile().c_str());
         RegisterMainPanCallbacks();
         alarm(60); // a pop-up or loop that never returns ends the test program
     }

@@ -127,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Languages, StartupLanguage,
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(StartupTest, MissingResourceEndsWithAReasonAndNoWindow) {
-    SetAppResourcePath((dir_ + "/missing/MainPan.uir").c_str());
+    SetMainResourceFile((dir_ + "/missing/MainPan.uir").c_str());
     EXPECT_EQ(StartProgram(0, nullptr), -2);
     EXPECT_NE(std::strstr(StartupError(), "main window"), nullptr) << StartupError();
     EXPECT_EQ(BkgndPanel, 0);

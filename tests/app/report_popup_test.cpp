@@ -9,6 +9,7 @@
 #include "link/messages.h"
 #include "link/report.h"
 #include "link/report_popup.h"
+#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 namespace {
@@ -77,7 +78,7 @@ class PopupTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         ASSERT_EQ(InitUserInterface(0, nullptr), 0);
-        SetPopupResourceFile(ResourceFile().c_str());
+        SetMainResourceFile(ResourceFile().c_str());
     }
     void SetUp() override {
         alarm(30); // a pop-up that never returns ends the test program
@@ -153,12 +154,12 @@ TEST_F(PopupTest, NumbersOutsideTheTablesStillGiveAReadablePopup) {
 }
 
 TEST_F(PopupTest, MissingResourceDeclinesAndStillAcknowledges) {
-    SetPopupResourceFile("/nonexistent/MainPan.uir");
+    SetMainResourceFile("/nonexistent/MainPan.uir");
     testing::internal::CaptureStderr();
     EXPECT_EQ(Warnung(0, 0), 0) << "nothing consequential happens without an answer";
     EXPECT_EQ(Error(0, 2), 1);
     std::string said = testing::internal::GetCapturedStderr();
-    SetPopupResourceFile(ResourceFile().c_str());
+    SetMainResourceFile(ResourceFile().c_str());
     EXPECT_NE(said.find("message 2"), std::string::npos) << said;
 }
 

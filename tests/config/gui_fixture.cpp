@@ -52,7 +52,7 @@ void StartPanelRuntime() {
     // Settings written by the editors go to a folder of their own.
     char dir[] = "/tmp/kr7m-panel-XXXXXX";
     if (mkdtemp(dir)) setenv("KR7M_CONFIG_DIR", dir, 1);
-    snprintf(PanelResourceFile, sizeof PanelResourceFile, "%s/MainPan.uir", KR7M_BIN_DIR);
+    SetMainResourceFile(KR7M_BIN_DIR "/MainPan.uir");
     static char arg0[] = "panel_tests";
     static char *argv[] = {arg0, nullptr};
     ASSERT_GE(InitUserInterface(1, argv), 0);
@@ -62,7 +62,7 @@ void StartPanelRuntime() {
 
 void PanelTest::SetUp() {
     StartPanelRuntime();
-    MainPanel = LoadPanel(0, PanelResourcePath(), PANEL);
+    MainPanel = LoadPanel(0, MainResourceFile(), PANEL);
     ASSERT_GT(MainPanel, 0);
     CommType = 0;
     Baudrate = 3;

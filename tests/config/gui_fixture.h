@@ -9,6 +9,7 @@
 #include "MainPan.h"
 #include "config/mainpanel.h"
 #include "config/record.h"
+#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 // Binds the main panel's callbacks and starts the user-interface run-time once per process.

@@ -49,7 +49,7 @@ TEST_F(PanelTest, ScreenshotsOfEveryOutputFunction) {
     ASSERT_GT(devtype, 0);
     EXPECT_GE(SavePanelImage(devtype, (std::string(dir) + "/devtype.png").c_str()), 0);
     UserCommit(devtype, DEVTYPE_CANCEL);
-    const int display = LoadPanel(0, PanelResourcePath(), DISPLAY);
+    const int display = LoadPanel(0, MainResourceFile(), DISPLAY);
     ASSERT_GT(display, 0);
     DisplayPanel(display);
     ProcessSystemEvents();
