@@ -407,7 +407,8 @@ TEST_F(PanelTest, FieldRangesKeepTheRecordSound) {
     Enter(PANEL_UR_SEC, 0);
     EXPECT_GT(Konf.UrSec, 0);
     Enter(PANEL_IR_SEC, 0.0);
-    EXPECT_GT(Konf.IrSec, 0.0f);
+    const float irSec = Konf.IrSec; // a packed field: compare a copy, never bind a reference
+    EXPECT_GT(irSec, 0.0f);
     Enter(PANEL_INTERVAL, 0);
     EXPECT_EQ(Konf.EnergyControl & 0x3F, 1);
     Enter(PANEL_INTERVAL, 64);
