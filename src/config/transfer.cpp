@@ -64,8 +64,8 @@ int SendConfiguration() {
             return -1;
         }
         status = Read(&Lese, ReadDisplay, 1);
+        TransferWindow(2, 32, 0.0);
         if (status) {
-            TransferWindow(2, 32, 0.0);
             // Sending never changes the instrument's brightness or starts a simulation.
             Konf.Image = 0;
             Konf.Display = Lese.Display;

@@ -1,5 +1,6 @@
 // Reading, sending and adopting the configuration against a scripted instrument on a pty.
 #include <cstring>
+#include <vector>
 
 #include "config/transfer.h"
 #include "link/commands.h"
@@ -110,6 +111,32 @@ TEST_F(Transfer, FailedReadStopsBeforeWriting) {
     EXPECT_EQ(Console_Report().lastErrorMessage, 2);
     EXPECT_EQ(CommPortOpen, 0);
     EXPECT_EQ(Console_Report().progressShown, 0);
+}
+
+// The bar stands where the send stopped: each read moves it on whether or not it succeeded.
+TEST_F(Transfer, SendProgressStopsWhereTheSendStopped) {
+    const std::vector<F> drop4 = {F::Drop, F::Drop, F::Drop, F::Drop};
+    struct Case {
+        const char *name;
+        size_t goodAnswers; // answers before the instrument falls silent
+        int progress;
+    } cases[] = {
+        {"device info fails", 0, -1},
+        {"device type fails", 1, 27},
+        {"display fails", 2, 32},
+        {"write fails", 3, 32},
+    };
+    for (const Case &c : cases) {
+        Console_ResetCounts();
+        Instrument(1, 500);
+        std::vector<F> script(c.goodAnswers, F::None);
+        script.insert(script.end(), drop4.begin(), drop4.end());
+        peer->Script(script);
+        EXPECT_EQ(SendConfiguration(), 0) << c.name;
+        EXPECT_EQ(Console_Report().lastProgress, c.progress) << c.name;
+        EXPECT_EQ(Console_Report().progressShown, 0) << c.name;
+        Konf = savedKonf;
+    }
 }
 
 TEST_F(Transfer, AdoptKeepsModuleAndClearsTheTransformerSwitches) {
