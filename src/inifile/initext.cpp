@@ -121,8 +121,9 @@ size_t PieceLength(const std::string &v, size_t pos, bool quoted) {
         if (k > 0 && static_cast<unsigned char>(v[pos + k]) >= 0xC0) n = k;
     }
     if (!quoted) {
+        // Stepping back from a blank must not land inside a letter either.
         size_t k = n;
-        while (k > 1 && (IsBlank(v[pos + k - 1]) || IsBlank(v[pos + k]))) --k;
+        while (k > 1 && (IsBlank(v[pos + k - 1]) || IsBlank(v[pos + k]) || cont(pos + k))) --k;
         if (k > 1) n = k;
     }
     return n;
