@@ -63,6 +63,8 @@ const char *Ini_ErrorText(int code) {
         return "Invalid Data Encoding";
     case INI_ERR_BAD_NAME:
         return "Invalid Section Or Item Name";
+    case INI_ERR_BAD_VALUE:
+        return "Invalid Value";
     default:
         return "";
     }

@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 #include <string>
 
 #include "inifile/inifile.h"
@@ -215,6 +216,23 @@ TEST(IniValues, DataEncoding) {
         EXPECT_EQ(data, nullptr);
         Ini_Dispose(ini);
     }
+}
+
+TEST(IniValues, EveryCodeHasATextOfItsOwn) {
+    const int codes[] = {INI_ERR_OPEN_READ,      INI_ERR_READ,         INI_ERR_NO_TEMP_NAME,
+                         INI_ERR_CREATE_TEMP,    INI_ERR_INVALID_INT,  INI_ERR_INVALID_UINT,
+                         INI_ERR_INVALID_DOUBLE, INI_ERR_INVALID_BOOL, INI_ERR_OUT_OF_MEMORY,
+                         INI_ERR_NULL_ARGUMENT,  INI_ERR_NOT_FOUND,    INI_ERR_ACCESS_DENIED,
+                         INI_ERR_DISK_FULL,      INI_ERR_IO,           INI_ERR_BAD_DATA,
+                         INI_ERR_BAD_NAME,       INI_ERR_BAD_VALUE};
+    std::set<std::string> texts;
+    for (int code : codes) {
+        std::string text = Ini_ErrorText(code);
+        EXPECT_FALSE(text.empty()) << code;
+        EXPECT_TRUE(texts.insert(text).second) << code << " " << text;
+    }
+    EXPECT_STREQ(Ini_ErrorText(INI_ERR_READ), "Error Reading From File");
+    EXPECT_STREQ(Ini_ErrorText(0), "");
 }
 
 } // namespace
