@@ -73,27 +73,35 @@ std::string FolderOf(const std::string &path) {
     return path.substr(0, slash);
 }
 
+// Whatever keeps the target from being written (a missing or foreign folder, a path that is no
+// file, refused permissions) makes it not writable; only an exhausted heap is something else.
+int NotWritable(int e) {
+    return e == ENOMEM ? INI_ERR_OUT_OF_MEMORY : INI_ERR_ACCESS_DENIED;
+}
+
 // Decides whether the target may be written, and resolves a symbolic link so that the file it
 // points to is replaced, not the link. Fills *st and *exists for the caller.
 int CheckTarget(std::string &target, struct stat *st, bool *exists) {
     *exists = ::stat(target.c_str(), st) == 0;
     if (!*exists) {
-        if (errno != ENOENT) return CodeFromErrno(errno);
+        if (errno != ENOENT) return NotWritable(errno);
     } else {
+        // Only a plain file is replaced. Asked first, so that a path naming a device is never
+        // opened: opening a serial line can wait for its carrier indefinitely.
+        if (!S_ISREG(st->st_mode)) return INI_ERR_ACCESS_DENIED;
         char resolved[PATH_MAX];
-        if (::realpath(target.c_str(), resolved) == nullptr) return CodeFromErrno(errno);
+        if (::realpath(target.c_str(), resolved) == nullptr) return NotWritable(errno);
         target = resolved;
         int fd = ::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
-        if (fd < 0) return CodeFromErrno(errno);
+        if (fd < 0) return NotWritable(errno);
         ::close(fd); // opened only to ask; nothing written
-        if (!S_ISREG(st->st_mode)) return INI_ERR_IO;
         if (!HasWriteBits(*st)) return INI_ERR_ACCESS_DENIED;
     }
     // The new file is created in the folder and renamed there.
     std::string folder = FolderOf(target);
     struct stat dst;
-    if (::stat(folder.c_str(), &dst) != 0) return CodeFromErrno(errno);
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) return CodeFromErrno(errno);
+    if (::stat(folder.c_str(), &dst) != 0) return NotWritable(errno);
+    if (::access(folder.c_str(), W_OK | X_OK) != 0) return NotWritable(errno);
     if (!HasWriteBits(dst)) return INI_ERR_ACCESS_DENIED;
     return 0;
 }

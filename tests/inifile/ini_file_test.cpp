@@ -124,7 +124,19 @@ TEST_F(IniFile, RefusedWritesLeaveTheTargetAlone) {
         }
         EXPECT_EQ(CountTempFiles(dir), 0);
     }
-    EXPECT_EQ(Ini_WriteToFile(ini, (dir + "/no/such/folder.ini").c_str()), INI_ERR_IO);
+    // Targets that cannot be written for other reasons than permissions; a named pipe (like a
+    // device) must not even be opened, which could block.
+    std::string sub = dir + "/sub", fifo = dir + "/pipe.ini";
+    ASSERT_EQ(mkdir(sub.c_str(), 0755), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    for (const std::string &target : {dir + "/no/such/folder.ini", sub, fifo}) {
+        SCOPED_TRACE(target);
+        EXPECT_EQ(Ini_WriteToFile(ini, target.c_str()), INI_ERR_ACCESS_DENIED);
+        EXPECT_EQ(CountTempFiles(dir), 0);
+    }
+    struct stat st;
+    ASSERT_EQ(stat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
     Ini_Dispose(ini);
 }
 
