@@ -18,7 +18,11 @@ bool LimitUnits(int n, double x, int16_t *out) {
     const double a = Messgr100(n, 0) / KorrEinh(n);
     const double F = Konf.DigOut[n] == 12 ? 5000.0 : 10000.0;
     if (!(std::fabs(a) > 0.0) || !std::isfinite(a)) return false;
-    const double units = std::trunc(x * F / a);
+    // Truncation drops what lies between two steps, but a decimal entry such as 45.16 Hz comes
+    // out of the binary arithmetic a hair below its own step (4515.9999...); the nudge keeps
+    // that noise from costing a whole step without moving any value that is really in between.
+    const double exact = x * F / a;
+    const double units = std::trunc(exact + std::copysign(1e-6, exact));
     if (!std::isfinite(units) || units < -32768.0 || units > 32767.0) return false;
     *out = static_cast<int16_t>(units);
     return true;

@@ -249,7 +249,17 @@ TEST_F(PanelTest, EnteredLimitsAreStoredInLimitUnits) {
         int code;
         double entered;
         int stored;
-    } cases[] = {{12, 49.5, 4950}, {0, 4.0, 8000}, {7, -0.5, -5000}, {12, 65.0, 6500}};
+    } cases[] = {
+        {12, 49.5, 4950},
+        {0, 4.0, 8000},
+        {7, -0.5, -5000},
+        {12, 65.0, 6500},
+        // Decimals that binary fractions only approximate still land on their own step.
+        {12, 45.16, 4516},
+        {7, 0.29, 2900},
+        {7, -0.29, -2900},
+        {0, 0.043, 86},
+    };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.code);
         Konf.DigOut[1] = static_cast<uint8_t>(c.code);
