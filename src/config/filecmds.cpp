@@ -49,6 +49,9 @@ void CmSaveToFile(int, int, void *, int) {
 
     Caption date, time, vt, ct, systemLabel, out1, out2, limOn, limOff, pulse, descr, addr, baud;
     LabelText(PANEL_DATE, &date);
+    // The reader skips the first character of the header before counting its tabs, so a header
+    // that began with a tab could never be opened again: the first caption must not be empty.
+    if (date.text[0] == '\0') snprintf(date.text, sizeof date.text, "Date");
     LabelText(PANEL_TIME, &time);
     ValueText(PANEL_VT_CAPTION, &vt);
     ValueText(PANEL_CT_CAPTION, &ct);

@@ -300,6 +300,27 @@ TEST_F(TransferPanelTest, SaveThenOpenRestoresTheRecord) {
     EXPECT_EQ(ReadFile(path), text);
 }
 
+TEST_F(TransferPanelTest, FileSavedWithoutADateCaptionOpensAgain) {
+    // A language may leave the hidden date field without a label; the file must still open.
+    SetCtrlAttribute(MainPanel, PANEL_DATE, ATTR_LABEL_TEXT, "");
+    strcpy(Konf.Descr, "no date caption");
+    Konf.LimOn[0] = 4321;
+    Present();
+    const std::string path = dir_ + "/nodate.KR7";
+    SetFileSelectAnswer(path.c_str());
+    CmSaveToFile(0, 0, nullptr, MainPanel);
+    ASSERT_NE(ReadFile(path)[0], '\t');
+
+    InitNeueDatei();
+    Present();
+    Console_ResetCounts();
+    SetFileSelectAnswer(path.c_str());
+    CmFileOpen(0, 0, nullptr, MainPanel);
+    EXPECT_EQ(Console_Report().errors, 0);
+    EXPECT_STREQ(Konf.Descr, "no date caption");
+    EXPECT_EQ(Konf.LimOn[0], 4321);
+}
+
 TEST_F(TransferPanelTest, DamagedFilesAreRejectedAndKonfStays) {
     const std::string header =
         "Date\tTime\tInterface\tMAX U\tMAX I\tVT\t\tCT\t\tSystem\tEnergyControl\tO1\tO2\t"
