@@ -24,6 +24,7 @@ struct Port {
     int fd = -1;
     int timeoutMs = 1000;
     long baud = 9600;
+    int bitsPerChar = 10; // start, data, parity and stop bits of one character on the line
     bool pty = false;
     termios saved{};
 };
@@ -280,6 +281,7 @@ int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, i
     p.fd = fd;
     p.timeoutMs = 1000;
     p.baud = baudRate;
+    p.bitsPerChar = 1 + dataBits + (parity != kComParityNone ? 1 : 0) + stopBits;
     p.pty = pty;
     p.saved = saved;
     gLastError[0] = '\0';
@@ -387,7 +389,11 @@ int ComRd(int port, char *buffer, int count) {
     Port *p = OpenPort(port);
     if (p == nullptr) return kComNotOpen;
     if (count <= 0) return 0;
-    int64_t deadline = NowNs() + static_cast<int64_t>(p->timeoutMs) * 1000000;
+    // The time-out is how long the instrument may take to react. Its answer then needs its own
+    // time on the line: a measured-value answer at 9600 baud takes twice the time-out, at
+    // 1200 baud five times, so a deadline of the time-out alone would cut every long answer.
+    int64_t lineNs = static_cast<int64_t>(count) * p->bitsPerChar * 1000000000LL / p->baud;
+    int64_t deadline = NowNs() + static_cast<int64_t>(p->timeoutMs) * 1000000 + lineNs;
     int got = 0;
     while (got < count) {
         ssize_t n = read(p->fd, buffer + got, static_cast<size_t>(count - got));

@@ -33,7 +33,8 @@ int OpenComPath(int port, const char *path, long baudRate, int parity, int dataB
 // Restores the line settings found at open and releases the port. kComNotOpen if it was closed.
 int CloseCom(int port);
 
-// Whole-answer time-out of ComRd, in seconds (millisecond resolution).
+// Answer time-out of ComRd, in seconds (millisecond resolution): how long the other side may
+// take to react. A read waits this long plus the line time of the bytes it asks for.
 int SetComTime(int port, double seconds);
 
 // 0: writes are never held back by CTS; 1: hardware handshake with RTS/CTS.
@@ -50,7 +51,8 @@ int GetOutQLen(int port);
 int ComDrain(int port, double maxSeconds);
 
 // Reads up to `count` bytes. Returns as soon as `count` bytes are in, or with fewer (possibly 0)
-// once the time-out has passed since the call. Negative when the device failed or vanished.
+// once the time-out and the line time of `count` bytes at the port's rate have passed since the
+// call. Negative when the device failed or vanished.
 int ComRd(int port, char *buffer, int count);
 
 // 3 asserts RTS, 4 clears it (also 5/6 for DTR). A pseudo-terminal has no modem lines: there

@@ -1,5 +1,6 @@
 // The serial platform on real pseudo-terminals: result codes of a failed open, exclusive use,
 // reads bounded by the answer time-out, a vanishing peer, queue flushes and modem lines.
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -195,6 +196,24 @@ TEST_F(SerialTest, ReadGivesUpAfterTheTimeOutWithWhatCame) {
     start = Now();
     EXPECT_EQ(ComRd(1, buf, 8), 0);
     EXPECT_GE(Now() - start, 0.045);
+}
+
+// A long answer arrives at the pace of the line: at 9600 baud 137 bytes need about twice the
+// 0.07 s answer time-out. The peer here is a little faster than a real line.
+TEST_F(SerialTest, LongAnswerAtLinePaceIsReadWhole) {
+    ASSERT_EQ(SetComTime(1, 0.07), 0);
+    char answer[137];
+    for (size_t i = 0; i < sizeof answer; ++i) answer[i] = static_cast<char>(i);
+    std::thread peer([&] {
+        for (size_t sent = 0; sent < sizeof answer; sent += 14) {
+            pty.Send(answer + sent, std::min<size_t>(14, sizeof answer - sent));
+            usleep(12000);
+        }
+    });
+    char buf[sizeof answer];
+    EXPECT_EQ(ComRd(1, buf, sizeof buf), static_cast<int>(sizeof buf));
+    peer.join();
+    EXPECT_EQ(std::memcmp(buf, answer, sizeof buf), 0);
 }
 
 TEST_F(SerialTest, VanishedPeerEndsReadsAndWrites) {
