@@ -145,8 +145,13 @@ int CmReadDescr(int panel, int control, int event, void *, int, int) {
     char text[256] = "";
     GetCtrlVal(panel, control, text, sizeof text);
     // 47 characters and the terminating NUL fill the instrument's field.
+    // The cut falls between characters, never inside one: half a character would leave the
+    // instrument and every saved file with a byte sequence that is no text.
+    size_t n = strnlen(text, sizeof Konf.Descr - 1);
+    if (text[n] != '\0')
+        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) n--;
     memset(Konf.Descr, 0, sizeof Konf.Descr);
-    memcpy(Konf.Descr, text, strnlen(text, sizeof Konf.Descr - 1));
+    memcpy(Konf.Descr, text, n);
     SetCtrlVal(panel, control, Konf.Descr);
     return 0;
 }

@@ -479,6 +479,13 @@ TEST_F(PanelTest, DescriptionFillsAtMost47Characters) {
     Enter(PANEL_DESCR, longText.c_str());
     EXPECT_EQ(strlen(Konf.Descr), 47u);
     EXPECT_EQ(Text(PANEL_DESCR), std::string(47, 'x'));
+    // A character that would straddle the end is left out whole.
+    const std::string umlaut = std::string(46, 'x') + "\xC3\xBC" + "z";
+    Enter(PANEL_DESCR, umlaut.c_str());
+    EXPECT_STREQ(Konf.Descr, std::string(46, 'x').c_str());
+    const std::string fits = std::string(45, 'x') + "\xC3\xBC" + "z";
+    Enter(PANEL_DESCR, fits.c_str());
+    EXPECT_STREQ(Konf.Descr, (std::string(45, 'x') + "\xC3\xBC").c_str());
     memset(Konf.Descr, 'y', sizeof Konf.Descr); // a record with no terminator at all
     ShowAll();
     EXPECT_EQ(Text(PANEL_DESCR), std::string(47, 'y'));
