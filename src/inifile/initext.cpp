@@ -121,9 +121,15 @@ size_t PieceLength(const std::string &v, size_t pos, bool quoted) {
         if (k > 0 && static_cast<unsigned char>(v[pos + k]) >= 0xC0) n = k;
     }
     if (!quoted) {
-        // Stepping back from a blank must not land inside a letter either.
+        // Stepping back from a blank should not land inside a letter either; but where only
+        // such a cut is left (bytes that are no UTF-8), keeping the blanks comes first.
+        auto blankCut = [&v, pos](size_t k) {
+            return IsBlank(v[pos + k - 1]) || IsBlank(v[pos + k]);
+        };
         size_t k = n;
-        while (k > 1 && (IsBlank(v[pos + k - 1]) || IsBlank(v[pos + k]) || cont(pos + k))) --k;
+        while (k > 1 && (blankCut(k) || cont(pos + k))) --k;
+        if (k == 1)
+            for (k = n; k > 1 && blankCut(k);) --k;
         if (k > 1) n = k;
     }
     return n;

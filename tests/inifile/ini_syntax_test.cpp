@@ -88,8 +88,10 @@ TEST(IniSyntax, LongValuesRoundTrip) {
     }
     // Unquoted pieces must not end or begin with a blank, which the reader would trim away.
     // Nor, stepping back from a blank, inside a letter.
-    for (const std::string &value : {std::string(79, 'a') + " " + std::string(10, 'b') + "  " + "c",
-                                     std::string(77, 'a') + u + " " + std::string(20, 'b')}) {
+    for (const std::string &value :
+         {std::string(79, 'a') + " " + std::string(10, 'b') + "  " + "c",
+          std::string(77, 'a') + u + " " + std::string(20, 'b'),
+          "0=" + std::string(78, '\xa2') + " " + std::string(10, 'x')}) { // no UTF-8: blank first
         SCOPED_TRACE(value);
         IniDoc ini = Parse("[S]\nV Line1 = " + value.substr(0, 85) +
                            "\nV Line2 = " + value.substr(85) + "\n");
