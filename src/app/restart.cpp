@@ -15,9 +15,12 @@ int CmRestartInterval(int panel, int control, int event, void *callbackData, int
     (void)eventData1;
     (void)eventData2;
     if (event != EVENT_COMMIT) return 0;
+    // The mean-value view that carries the button keeps the port open for its readings:
+    // closing it here would leave every later reading of the view failing.
+    int wasOpen = CommPortOpen;
     // A failed open has been reported by the link; there is nothing more to do.
     if (!InitInterface(CommPort)) return 0;
     status = Write(&Konf, WriteIntervalRestart, 1, 0);
-    CloseInterface();
+    if (!wasOpen) CloseInterface();
     return 0;
 }

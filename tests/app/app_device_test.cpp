@@ -8,7 +8,10 @@
 #include <sys/wait.h>
 
 #include "config/record.h"
+#include "link/commands.h"
+#include "link/frame.h"
 #include "link/linksettings.h"
+#include "link/port.h"
 #include "platform/serial/portmap.h"
 
 namespace {
@@ -101,6 +104,17 @@ TEST_F(DeviceTest, RestartIntervalTalksOnlyWhenThePortOpens) {
     CmRestartInterval(MainPanel, 0, EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(gErrorsShown, 1);
     EXPECT_EQ(CommPortOpen, 0);
+}
+
+// Pressed while a view holds the port open, the restart leaves it open for the view's readings.
+TEST_F(DeviceTest, RestartIntervalKeepsTheViewsPortOpen) {
+    ASSERT_EQ(InitInterface(CommPort), 1);
+    status = 0;
+    CmRestartInterval(MainPanel, 0, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(CommPortOpen, 1);
+    EXPECT_EQ(Read(&Lese, ReadDeviceInfo, 0), 1) << "the view's next reading";
+    CloseInterface();
 }
 
 } // namespace
