@@ -36,9 +36,10 @@ int Ini_ReadFromFile(IniDoc ini, const char *path);
 
 // Writes the whole document with CR LF line ends; a null path writes to standard output.
 // The text goes to a temporary file beside the target, is flushed to disk and renamed over the
-// target, so the target is at every moment either the old or the new file. A target (or, for a
-// new file, a folder) without write permission gives INI_ERR_ACCESS_DENIED and stays unchanged;
-// this is judged by the mode bits too, so it holds for the super-user as well. 0 or an error.
+// target, so the target is at every moment either the old or the new file. A target that cannot
+// be written (a file or, for a new file, a folder without write permission, a missing folder, a
+// path that is no plain file) gives INI_ERR_ACCESS_DENIED and stays unchanged; permission is
+// judged by the mode bits too, so it holds for the super-user as well. 0 or an error.
 int Ini_WriteToFile(IniDoc ini, const char *path);
 
 // Line source for Ini_ReadGeneric: stores the next non-empty line (at most INI_MAX_LINE_CHARS
