@@ -9,6 +9,7 @@
 #include "config/configfile.h"
 #include "config/record.h"
 #include "inifile/settings.h"
+#include "link/report.h"
 #include "platform/ui/userint.h"
 
 char filename[260] = "";
@@ -34,6 +35,17 @@ void DialogTitle(int entry, char *title, int size) {
     GetLabelFromIndex(MainPanel, PANEL_FILE_CAPTIONS, entry, title, size);
 }
 
+// A file was chosen but the dialog could not hand it over (a path longer than the program
+// keeps): say so, rather than end as quietly as a cancel and let the user believe it was saved.
+bool DialogFailed(int chosen) {
+    if (chosen >= 0) return false;
+    if (chosen == UIE_BAD_VALUE)
+        SetErrorDetail(
+            "The chosen path is longer than the program can keep; choose a shorter one.");
+    Error(2, 5);
+    return true;
+}
+
 } // namespace
 
 void CmSaveToFile(int, int, void *, int) {
@@ -44,7 +56,7 @@ void CmSaveToFile(int, int, void *, int) {
     const char *defaultFile = filename[0] ? filename : "*.KR7";
     const int chosen =
         FileSelectPopup("", defaultFile, "*.KR7", title, VAL_SAVE_BUTTON, path, sizeof path);
-    if (chosen <= VAL_NO_FILE_SELECTED || path[0] == '\0') return;
+    if (DialogFailed(chosen) || chosen == VAL_NO_FILE_SELECTED || path[0] == '\0') return;
     snprintf(filename, sizeof filename, "%s", path);
 
     Caption date, time, vt, ct, systemLabel, out1, out2, limOn, limOff, pulse, descr, addr, baud;
@@ -87,7 +99,7 @@ void CmFileOpen(int, int, void *, int) {
     DialogTitle(1, title, sizeof title);
     const int chosen =
         FileSelectPopup("", "*.KR7", "*.KR7", title, VAL_LOAD_BUTTON, path, sizeof path);
-    if (chosen <= VAL_NO_FILE_SELECTED || path[0] == '\0') return;
+    if (DialogFailed(chosen) || chosen == VAL_NO_FILE_SELECTED || path[0] == '\0') return;
     snprintf(filename, sizeof filename, "%s", path);
 
     if (!OpenConfigFile(filename, &Konf)) return;

@@ -321,6 +321,28 @@ TEST_F(TransferPanelTest, FileSavedWithoutADateCaptionOpensAgain) {
     EXPECT_EQ(Konf.LimOn[0], 4321);
 }
 
+TEST_F(TransferPanelTest, PathTooLongToKeepIsReportedNotIgnored) {
+    const std::string kept = dir_ + "/kept.KR7";
+    snprintf(filename, sizeof filename, "%s", kept.c_str());
+    const std::string path = dir_ + "/" + std::string(300, 'n') + ".KR7";
+    const record before = Konf;
+    for (bool save : {true, false}) {
+        SCOPED_TRACE(save ? "save" : "open");
+        Console_ResetCounts();
+        SetFileSelectAnswer(path.c_str());
+        if (save)
+            CmSaveToFile(0, 0, nullptr, MainPanel);
+        else
+            CmFileOpen(0, 0, nullptr, MainPanel);
+        EXPECT_EQ(Console_Report().errors, 1);
+        EXPECT_EQ(Console_Report().lastErrorTitle, 2);
+        EXPECT_EQ(Console_Report().lastErrorMessage, 5);
+        EXPECT_STREQ(filename, kept.c_str());
+        EXPECT_EQ(0, memcmp(&before, &Konf, sizeof Konf));
+    }
+    filename[0] = '\0';
+}
+
 TEST_F(TransferPanelTest, DamagedFilesAreRejectedAndKonfStays) {
     const std::string header =
         "Date\tTime\tInterface\tMAX U\tMAX I\tVT\t\tCT\t\tSystem\tEnergyControl\tO1\tO2\t"
