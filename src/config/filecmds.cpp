@@ -89,6 +89,7 @@ void CmSaveToFile(int, int, void *, int) {
     GetCtrlVal(MainPanel, PANEL_SYSTEM, &shownSystem);
     char description[256] = "";
     GetCtrlVal(MainPanel, PANEL_DESCR, description, sizeof description);
+    description[DescriptionLength(description)] = '\0'; // what the record's field would hold
     const ConfigShown shown = {shownSystem, description};
 
     WriteConfigFile(filename, &Konf, captions, stamp, shown);

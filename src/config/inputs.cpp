@@ -140,18 +140,22 @@ int CmCurrentInput(int panel, int control, int event, void *, int, int) {
     return 0;
 }
 
+size_t DescriptionLength(const char *text) {
+    // 47 bytes and the terminating NUL fill the instrument's field. The cut falls between
+    // characters, never inside one: half a character would leave the instrument and every
+    // saved file with a byte sequence that is no text.
+    size_t n = strnlen(text, sizeof Konf.Descr - 1);
+    if (text[n] != '\0')
+        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) n--;
+    return n;
+}
+
 int CmReadDescr(int panel, int control, int event, void *, int, int) {
     if (event != EVENT_COMMIT) return 0;
     char text[256] = "";
     GetCtrlVal(panel, control, text, sizeof text);
-    // 47 characters and the terminating NUL fill the instrument's field.
-    // The cut falls between characters, never inside one: half a character would leave the
-    // instrument and every saved file with a byte sequence that is no text.
-    size_t n = strnlen(text, sizeof Konf.Descr - 1);
-    if (text[n] != '\0')
-        while (n > 0 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) n--;
     memset(Konf.Descr, 0, sizeof Konf.Descr);
-    memcpy(Konf.Descr, text, n);
+    memcpy(Konf.Descr, text, DescriptionLength(text));
     SetCtrlVal(panel, control, Konf.Descr);
     return 0;
 }

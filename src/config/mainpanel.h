@@ -3,6 +3,8 @@
 // user-interface thread inside callbacks of the event loop.
 #pragma once
 
+#include <cstddef>
+
 extern int MainPanel; // handle of the main panel (the panel manager loads it)
 
 // Path of the configuration file last chosen in the save or open dialog; the default of the next
@@ -32,6 +34,8 @@ int CmCurrentInput(int panel, int control, int event, void *callbackData, int ev
                    int eventData2);
 int CmReadDescr(int panel, int control, int event, void *callbackData, int eventData1,
                 int eventData2);
+// How many bytes of `text` the record's description takes: at most 47, ending on a character.
+size_t DescriptionLength(const char *text);
 void CmSelDevType(int menuBar, int menuItem, void *callbackData, int panel);
 int CmSelI(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int CmSelU(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);

@@ -321,6 +321,20 @@ TEST_F(TransferPanelTest, FileSavedWithoutADateCaptionOpensAgain) {
     EXPECT_EQ(Konf.LimOn[0], 4321);
 }
 
+TEST_F(TransferPanelTest, UncommittedLongDescriptionIsSavedWholeCharactersOnly) {
+    // The text box holds more than the record takes and was never committed: the save keeps
+    // what the record would, ending on a whole character.
+    SetCtrlAttribute(MainPanel, PANEL_DESCR, ATTR_MAX_ENTRY_LENGTH, 100);
+    SetCtrlVal(MainPanel, PANEL_DESCR, (std::string(46, 'x') + "\xC3\xBC" + "tail").c_str());
+    const std::string path = dir_ + "/umlaut.KR7";
+    SetFileSelectAnswer(path.c_str());
+    CmSaveToFile(0, 0, nullptr, MainPanel);
+    EXPECT_NE(ReadFile(path).find("\t" + std::string(46, 'x') + "\t"), std::string::npos);
+    SetFileSelectAnswer(path.c_str());
+    CmFileOpen(0, 0, nullptr, MainPanel);
+    EXPECT_STREQ(Konf.Descr, std::string(46, 'x').c_str());
+}
+
 TEST_F(TransferPanelTest, PathTooLongToKeepIsReportedNotIgnored) {
     const std::string kept = dir_ + "/kept.KR7";
     snprintf(filename, sizeof filename, "%s", kept.c_str());
