@@ -33,9 +33,10 @@ const char *ComPortDevice(int port) {
 
 int SetComPortDevice(int port, const char *path) {
     if (port < 1 || port > kPortCount || path == nullptr) return -1;
+    // A shortened path would name another device: refuse it and keep the one we have.
+    if (std::strlen(path) >= static_cast<size_t>(kPortPathSize)) return -1;
     EnsureInitialised();
-    std::strncpy(gPaths[port - 1], path, kPortPathSize - 1);
-    gPaths[port - 1][kPortPathSize - 1] = '\0';
+    std::memcpy(gPaths[port - 1], path, std::strlen(path) + 1);
     return 0;
 }
 

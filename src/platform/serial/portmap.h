@@ -7,7 +7,8 @@ constexpr int kPortPathSize = 256;
 
 // Device path of port 1..8, or nullptr for a number outside 1..8.
 const char *ComPortDevice(int port);
-// Sets the device path of port 1..8 (cut to kPortPathSize - 1); 0 on success, -1 for a bad port.
+// Sets the device path of port 1..8; 0 on success, -1 for a bad port or a path of
+// kPortPathSize characters or more (the old path stays).
 int SetComPortDevice(int port, const char *path);
 // Restores the built-in defaults of all eight ports.
 void ResetComPortDevices();

@@ -15,6 +15,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/serial/portmap.h"
 #include "platform/serial/rs232.h"
 
 namespace {
@@ -55,6 +56,25 @@ class SerialTest : public ::testing::Test {
     }
     Pty pty;
 };
+
+TEST(PortMap, KeepsThePathWhenANewOneCannotBeHeldWhole) {
+    ResetComPortDevices();
+    EXPECT_EQ(SetComPortDevice(2, "/dev/serial/by-id/usb-adapter"), 0);
+    EXPECT_STREQ(ComPortDevice(2), "/dev/serial/by-id/usb-adapter");
+    // A shortened path would name another device.
+    const std::string tooLong = "/dev/" + std::string(kPortPathSize, 'x');
+    EXPECT_EQ(SetComPortDevice(2, tooLong.c_str()), -1);
+    EXPECT_STREQ(ComPortDevice(2), "/dev/serial/by-id/usb-adapter");
+    const std::string longest = "/" + std::string(kPortPathSize - 2, 'y');
+    EXPECT_EQ(SetComPortDevice(2, longest.c_str()), 0);
+    EXPECT_EQ(ComPortDevice(2), longest);
+    for (int port : {0, 9}) {
+        EXPECT_EQ(SetComPortDevice(port, "/dev/ttyS0"), -1);
+        EXPECT_EQ(ComPortDevice(port), nullptr);
+    }
+    ResetComPortDevices();
+    EXPECT_STREQ(ComPortDevice(2), "/dev/ttyUSB1");
+}
 
 TEST(SerialOpen, FailuresMapToTheCodesTheLinkTellsApart) {
     Pty pty;
