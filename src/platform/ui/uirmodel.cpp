@@ -49,13 +49,13 @@ namespace {
 
 enum class Type { Text, Int, Double, Bool, Color, Ident, Choice };
 
-struct AttrSpec {
+struct AttrRule {
     const char *name;
     Type type;
     const char *choices; // for Choice: '|' separated
 };
 
-const AttrSpec kCommon[] = {
+const AttrRule kCommon[] = {
     {"name", Type::Ident, nullptr},     {"label", Type::Text, nullptr},
     {"top", Type::Int, nullptr},        {"left", Type::Int, nullptr},
     {"width", Type::Int, nullptr},      {"height", Type::Int, nullptr},
@@ -66,14 +66,14 @@ const AttrSpec kCommon[] = {
     {"tooltip", Type::Text, nullptr},
 };
 
-struct KindSpec {
+struct KindRule {
     const char *kind;
-    std::vector<AttrSpec> extra;
+    std::vector<AttrRule> extra;
     const char *child; // allowed child element, or nullptr
 };
 
-const std::vector<KindSpec> &Kinds() {
-    static const std::vector<KindSpec> kinds = {
+const std::vector<KindRule> &Kinds() {
+    static const std::vector<KindRule> kinds = {
         {"decoration", {}, nullptr},
         {"picture", {{"image", Type::Text, nullptr}}, nullptr},
         {"numeric",
@@ -108,30 +108,30 @@ const std::vector<KindSpec> &Kinds() {
     return kinds;
 }
 
-const KindSpec *FindKind(const std::string &kind) {
+const KindRule *FindKind(const std::string &kind) {
     for (const auto &k : Kinds())
         if (kind == k.kind) return &k;
     return nullptr;
 }
 
-const AttrSpec kPanelAttrs[] = {
+const AttrRule kPanelAttrs[] = {
     {"name", Type::Ident, nullptr},     {"title", Type::Text, nullptr},
     {"width", Type::Int, nullptr},      {"height", Type::Int, nullptr},
     {"top", Type::Int, nullptr},        {"left", Type::Int, nullptr},
     {"callback", Type::Ident, nullptr}, {"sizable", Type::Bool, nullptr},
     {"kind", Type::Choice, "popup"},    {"bgcolor", Type::Color, nullptr},
 };
-const AttrSpec kMenuBarAttrs[] = {{"name", Type::Ident, nullptr}};
-const AttrSpec kMenuAttrs[] = {{"name", Type::Ident, nullptr},
+const AttrRule kMenuBarAttrs[] = {{"name", Type::Ident, nullptr}};
+const AttrRule kMenuAttrs[] = {{"name", Type::Ident, nullptr},
                                {"label", Type::Text, nullptr},
                                {"dimmed", Type::Bool, nullptr}};
-const AttrSpec kItemAttrs[] = {
+const AttrRule kItemAttrs[] = {
     {"name", Type::Ident, nullptr},    {"label", Type::Text, nullptr},
     {"shortcut", Type::Text, nullptr}, {"callback", Type::Ident, nullptr},
     {"checked", Type::Bool, nullptr},  {"dimmed", Type::Bool, nullptr},
 };
-const AttrSpec kListItemAttrs[] = {{"label", Type::Text, nullptr}, {"value", Type::Int, nullptr}};
-const AttrSpec kColAttrs[] = {{"label", Type::Text, nullptr}, {"width", Type::Int, nullptr}};
+const AttrRule kListItemAttrs[] = {{"label", Type::Text, nullptr}, {"value", Type::Int, nullptr}};
+const AttrRule kColAttrs[] = {{"label", Type::Text, nullptr}, {"width", Type::Int, nullptr}};
 
 bool IsIdent(const std::string &s) {
     if (s.empty()) return false;
@@ -144,9 +144,9 @@ bool IsIdent(const std::string &s) {
     return true;
 }
 
-bool CheckType(const std::string &v, const AttrSpec &spec) {
+bool CheckType(const std::string &v, const AttrRule &rule) {
     char *end = nullptr;
-    switch (spec.type) {
+    switch (rule.type) {
     case Type::Text:
         return true;
     case Type::Int: {
@@ -172,7 +172,7 @@ bool CheckType(const std::string &v, const AttrSpec &spec) {
     case Type::Ident:
         return IsIdent(v);
     case Type::Choice: {
-        std::string choices = std::string("|") + spec.choices + "|";
+        std::string choices = std::string("|") + rule.choices + "|";
         return choices.find("|" + v + "|") != std::string::npos;
     }
     }
@@ -210,17 +210,17 @@ class Builder {
     }
 
     template <size_t N, size_t M = 0>
-    bool TakeAttrs(const XmlNode &n, const AttrSpec (&specs)[N], Attrs *attrs,
-                   const std::vector<AttrSpec> *extra = nullptr) {
+    bool TakeAttrs(const XmlNode &n, const AttrRule (&specs)[N], Attrs *attrs,
+                   const std::vector<AttrRule> *extra = nullptr) {
         for (const auto &a : n.attrs) {
-            const AttrSpec *spec = nullptr;
+            const AttrRule *rule = nullptr;
             for (const auto &s : specs)
-                if (a.first == s.name) spec = &s;
-            if (!spec && extra)
+                if (a.first == s.name) rule = &s;
+            if (!rule && extra)
                 for (const auto &s : *extra)
-                    if (a.first == s.name) spec = &s;
-            if (!spec) return Fail(n, "unknown attribute " + a.first + " on <" + n.name + ">");
-            if (!CheckType(a.second, *spec))
+                    if (a.first == s.name) rule = &s;
+            if (!rule) return Fail(n, "unknown attribute " + a.first + " on <" + n.name + ">");
+            if (!CheckType(a.second, *rule))
                 return Fail(n, "bad value \"" + a.second + "\" for attribute " + a.first);
             attrs->values[a.first] = a.second;
         }
@@ -269,10 +269,10 @@ class Builder {
             if (!Name(c, &ctrl.name)) return false;
             const std::string *kind = c.Attr("kind");
             if (!kind) return Fail(c, "control " + ctrl.name + " needs a kind");
-            const KindSpec *ks = FindKind(*kind);
+            const KindRule *ks = FindKind(*kind);
             if (!ks) return Fail(c, "unknown control kind \"" + *kind + "\"");
             ctrl.kind = *kind;
-            std::vector<AttrSpec> extra = ks->extra;
+            std::vector<AttrRule> extra = ks->extra;
             extra.push_back({"kind", Type::Text, nullptr});
             if (!TakeAttrs(c, kCommon, &ctrl.attrs, &extra)) return false;
             ctrl.attrs.values.erase("kind");
