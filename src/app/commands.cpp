@@ -97,12 +97,8 @@ void CmHelpAbout(int menuBar, int menuItem, void *callbackData, int panel) {
     InstallPopup(about);
 }
 
-int CloseHelpInfo(int panel, int control, int event, void *callbackData, int eventData1,
-                  int eventData2) {
-    (void)control;
-    (void)callbackData;
-    (void)eventData1;
-    (void)eventData2;
+int CloseHelpInfo(int panel, int /*control*/, int event, void * /*callbackData*/,
+                  int /*eventData1*/, int /*eventData2*/) {
     if (event != EVENT_COMMIT) return 0;
     DiscardPanel(panel);
     if (panel == aboutPanel) aboutPanel = 0;

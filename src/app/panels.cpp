@@ -94,11 +94,8 @@ void SetActiveViewClose(ViewCloseFn fn) {
     gViewClose = fn;
 }
 
-int PanelEvents(int panel, int event, void *callbackData, int eventData1, int eventData2) {
-    (void)panel;
-    (void)callbackData;
-    (void)eventData1;
-    (void)eventData2;
+int PanelEvents(int /*panel*/, int event, void * /*callbackData*/, int /*eventData1*/,
+                int /*eventData2*/) {
     switch (event) {
     case EVENT_PANEL_SIZE: {
         int active = GetActivePanel();

@@ -7,13 +7,8 @@
 #include "link/port.h"
 #include "platform/ui/userint.h"
 
-int CmRestartInterval(int panel, int control, int event, void *callbackData, int eventData1,
-                      int eventData2) {
-    (void)panel;
-    (void)control;
-    (void)callbackData;
-    (void)eventData1;
-    (void)eventData2;
+int CmRestartInterval(int /*panel*/, int /*control*/, int event, void * /*callbackData*/,
+                      int /*eventData1*/, int /*eventData2*/) {
     if (event != EVENT_COMMIT) return 0;
     // The mean-value view that carries the button keeps the port open for its readings:
     // closing it here would leave every later reading of the view failing.

@@ -96,13 +96,8 @@ void InitToolbarDeviceAddr(ToolbarHandle toolbar) {
     }
 }
 
-int RingCallback(int panel, int control, int event, void *callbackData, int eventData1,
-                 int eventData2) {
-    (void)panel;
-    (void)control;
-    (void)callbackData;
-    (void)eventData1;
-    (void)eventData2;
+int RingCallback(int /*panel*/, int /*control*/, int event, void * /*callbackData*/,
+                 int /*eventData1*/, int /*eventData2*/) {
     if (event != EVENT_COMMIT || !gToolbar) return 0;
     int index = -1;
     if (Toolbar_RingGetIndex(gToolbar, gAddrRing, &index) < 0 || index < 0 || index >= gEntryCount)
