@@ -12,6 +12,7 @@ namespace {
 // Device names of the ports, for the serial layer's messages.
 const char *const kPortNames[8] = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8"};
 long gLineBaud = 9600;
+int gHolds = 0; // successful InitInterface calls not yet given back
 } // namespace
 
 int BaudIndex() {
@@ -47,13 +48,18 @@ int InitInterface(int port) {
     long baud;
     int parity, stopBits;
     LineParameters(&baud, &parity, &stopBits);
-    if (CommPortOpen) return 1;
+    if (CommPortOpen) {
+        ++gHolds;
+        status = 1;
+        return 1;
+    }
 
     const char *name = port >= 1 && port <= 8 ? kPortNames[port - 1] : "";
-    status = OpenComConfig(port, name, baud, parity, 8, stopBits, 512, 512);
-    if (status != 0) {
+    const int opened = OpenComConfig(port, name, baud, parity, 8, stopBits, 512, 512);
+    if (opened != 0) {
+        status = 0;
         SetErrorDetail(ComLastErrorText());
-        if (status == kComBadPort || status == kComNoPort || status == kComCannotOpen)
+        if (opened == kComBadPort || opened == kComNoPort || opened == kComCannotOpen)
             Error(0, 0);
         else
             Error(0, 1);
@@ -63,14 +69,27 @@ int InitInterface(int port) {
     SetComTime(port, Rec_Timeout[BaudIndex()]);
     SetCTSMode(port, 0);
     CommPortOpen = 1;
+    gHolds = 1;
+    status = 1;
     OpenedPort = port;
     gLineBaud = baud;
     return 1;
 }
 
 void CloseInterface() {
+    if (gHolds > 1) {
+        --gHolds;
+        return;
+    }
+    gHolds = 0;
     CommPortOpen = 0;
+    // Also when nothing is held: a port opened behind the counter's back (a test setting
+    // CommPortOpen by hand) is still released.
     CloseCom(OpenedPort);
+}
+
+int InterfaceHolds() {
+    return gHolds;
 }
 
 void WaitUntilSent() {

@@ -1,15 +1,24 @@
 // Opening and closing the serial port with the line parameters of the selected connection type.
 // Every action that talks to the instrument brackets its exchanges with InitInterface and
 // CloseInterface.
+//
+// The pairs nest: each successful InitInterface is one hold on the port, each CloseInterface
+// gives one back, and the port is closed when the last hold is returned. A view that keeps the
+// port open for its readings, a pop-up inside it and a one-shot command run from it each open
+// and close around their own work without knowing who else holds the port.
 #pragma once
 
 // 1 when the port is open (also when it was open already: settings changed since then take
 // effect after the next close and open); 0 when it cannot be opened, after Error(0, 0) for a
-// missing, invalid or busy port or Error(0, 1) for any other failure.
+// missing, invalid or busy port or Error(0, 1) for any other failure. status is set to the
+// result (1 or 0).
 int InitInterface(int port);
 
-// Closes the open port; harmless when nothing is open.
+// Returns one hold; closes the port when it was the last. Harmless when nothing is open.
 void CloseInterface();
+
+// Holds on the open port (0 when it is closed).
+int InterfaceHolds();
 
 // Returns once the open port's output queue has drained, or when the port failed or the queue
 // did not drain in several times the time its bytes need on the line.
