@@ -13,7 +13,7 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "link/commands.h"
+#include "config/commands.h"
 #include "link/frame.h"
 #include "link/linksettings.h"
 #include "link/port.h"

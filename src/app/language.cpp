@@ -3,7 +3,7 @@
 #include "MainPan.h"
 #include "app/app.h"
 #include "config/mainpanel.h"
-#include "inifile/settings.h"
+#include "config/settings.h"
 #include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 

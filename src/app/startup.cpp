@@ -3,7 +3,7 @@
 #include "app/app.h"
 #include "config/mainpanel.h"
 #include "config/record.h"
-#include "inifile/settings.h"
+#include "config/settings.h"
 #include "link/linksettings.h"
 #include "platform/ui/userint.h"
 

@@ -2,7 +2,7 @@
 // selector that picks one of the instruments a bus search has found.
 #include "MainPan.h"
 #include "app/app.h"
-#include "inifile/settings.h"
+#include "config/settings.h"
 #include "link/linksettings.h"
 #include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "MainPan.h"
+#include "config/commands.h"
 #include "config/record.h"
-#include "link/commands.h"
 #include "link/frame.h"
 #include "link/linksettings.h"
 #include "link/port.h"

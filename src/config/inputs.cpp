@@ -7,7 +7,7 @@
 
 #include "MainPan.h"
 #include "config/record.h"
-#include "inifile/settings.h"
+#include "config/settings.h"
 #include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 

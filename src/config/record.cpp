@@ -1,11 +1,15 @@
 // The two configuration records and the quantities derived from a configuration: digits,
 // rated apparent power, 100 % values, limit ranges and units, and the mantissa/exponent form
-// of the transformer ratings that the instrument stores.
+// of the transformer ratings that the instrument stores; the limit measurands; the new-file
+// state.
 #include "config/record.h"
 
 #include "config/measurands.h"
 
 #include <cmath>
+#include <cstring>
+
+#include "link/linksettings.h"
 
 record Konf;
 record Lese;
@@ -185,4 +189,73 @@ void RestoreInputData(record *rec) {
     v = static_cast<float>(rec->IrSecMant / 100.0);
     for (int n = -2; n < rec->IrSecExp; n++) v = v * 10;
     rec->IrSec = v;
+}
+
+// ---- limit measurands ---------------------------------------------------------------------------
+namespace {
+
+const MeasurandInfo kMeasurands[kMeasurandCount] = {
+    {0, "current", kBaseCurrent, {"A", "kA", "MA", "GA"}},
+    {1, "current", kBaseCurrent, {"A", "kA", "MA", "GA"}},
+    {2, "voltage line-to-line", kBaseVoltageLL, {"V", "kV", "MV", "GV"}},
+    {3, "voltage line-to-neutral", kBaseVoltageLN, {"V", "kV", "MV", "GV"}},
+    {4, "active power per phase", kBasePhasePower, {"W", "kW", "MW", "GW"}},
+    {5, "reactive power per phase", kBasePhasePower, {"var", "kvar", "Mvar", "Gvar"}},
+    {6, "apparent power per phase", kBasePhasePower, {"VA", "kVA", "MVA", "GVA"}},
+    {7, "power factor", kBasePowerFactor, {"-", "-", "-", "-"}},
+    {8, "active power", kBaseSystemPower, {"W", "kW", "MW", "GW"}},
+    {9, "reactive power", kBaseSystemPower, {"var", "kvar", "Mvar", "Gvar"}},
+    {10, "apparent power", kBaseSystemPower, {"VA", "kVA", "MVA", "GVA"}},
+    {11, "current", kBaseCurrent, {"A", "kA", "MA", "GA"}},
+    {12, "frequency", kBaseFrequency, {"Hz", "Hz", "Hz", "Hz"}},
+};
+
+} // namespace
+
+const MeasurandInfo *MeasurandByCode(int code) {
+    if (code < 0 || code >= kMeasurandCount) return nullptr;
+    return &kMeasurands[code];
+}
+
+const char *MeasurandUnit(int code, int step) {
+    const MeasurandInfo *m = MeasurandByCode(code);
+    if (m == nullptr || step < 0 || step > 3) return "";
+    return m->units[step];
+}
+
+float PrefixFactor(int step) {
+    switch (step) {
+    case 1:
+        return 1000.0f;
+    case 2:
+        return 1000000.0f;
+    case 3:
+        return 1000000000.0f;
+    default:
+        return 1.0f;
+    }
+}
+
+// ---- new-file state
+// ------------------------------------------------------------------------------
+void InitNeueDatei() {
+    // Module, RatedI and RatedU belong to the instrument chosen in the settings, not to the
+    // configuration, so a new configuration starts from them.
+    Konf.UrPrim = static_cast<float>(Konf.RatedU);
+    Konf.UrSec = static_cast<uint16_t>(Konf.RatedU);
+    Konf.IrPrim = static_cast<float>(Konf.RatedI) / 100.0f;
+    Konf.IrSec = static_cast<float>(Konf.RatedI) / 100.0f;
+    Konf.PulsRate[0] = 100;
+    Konf.PulsRate[1] = 100;
+    Konf.DevAddr = 247;
+    Konf.DevBaud = static_cast<uint8_t>(Baudrate + 8 * Parity);
+    std::memset(Konf.Descr, 0, sizeof Konf.Descr);
+    Konf.LimOn[0] = Konf.LimOn[1] = 0;
+    Konf.LimOff[0] = Konf.LimOff[1] = 0;
+    Konf.Display = 8;
+    Konf.System = 4;
+    Konf.Image = 0;
+    Konf.DigOut[0] = Konf.DigOut[1] = 128;
+    Konf.EnergyControl = 15;
+    Konf.Logger = 0;
 }

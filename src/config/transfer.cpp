@@ -1,9 +1,8 @@
 // Reading, sending and adopting the instrument's configuration.
 #include "config/transfer.h"
 
+#include "config/commands.h"
 #include "config/record.h"
-#include "link/commands.h"
-#include "link/frame.h"
 #include "link/linksettings.h"
 #include "link/port.h"
 #include "link/report.h"
@@ -23,12 +22,8 @@ void EndTransfer() {
 
 int LeseKonfiguration() {
     TransferWindow(0, 0, 0.0);
-    status = Read(&Lese, ReadDeviceInfo, 1);
-    if (status) {
-        TransferWindow(2, 14, 0.0);
-        status = Read(&Lese, ReadDevtype, 1);
-        TransferWindow(2, 28, 0.0);
-        if (status) status = Read(&Lese, ReadConfigBlock, 1);
+    if (ReadIdentification(&Lese, 14, 28)) {
+        status = Read(&Lese, ReadConfigBlock, 1);
         TransferWindow(2, 100, 0.0);
     }
     Delay(0.1);
@@ -45,13 +40,7 @@ int SendConfiguration() {
 
     TransferWindow(0, 0, 0.0);
     int written = 0;
-    status = Read(&Lese, ReadDeviceInfo, 1);
-    if (status) {
-        TransferWindow(2, 13, 0.0);
-        status = Read(&Lese, ReadDevtype, 1);
-        TransferWindow(2, 27, 0.0);
-    }
-    if (status) {
+    if (ReadIdentification(&Lese, 13, 27)) {
         int mismatch = 0;
         if (Konf.RatedI == kRatedFiveAmps && Lese.RatedI == kRatedOneAmp)
             mismatch = 8;

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "link/commands.h"
 #include "link/crc.h"
 #include "link/linksettings.h"
 #include "link/port.h"
@@ -18,6 +17,10 @@ int Error_Count = 0;
 namespace {
 
 constexpr double kPauseDirect = 0.6;
+
+// Byte offsets inside the configuration block of its 16-bit fields: PulsRate[2], the four
+// mantissas, LimOn[2], LimOff[2], Logger. Everything else in the block travels as bytes.
+const int kConfigWordOffsets[] = {0, 2, 4, 6, 8, 10, 66, 68, 70, 72, 80};
 constexpr double kPauseBus = 0.05;
 
 bool SwitchesRts() {
@@ -107,14 +110,7 @@ int BuildDiagnoseFrame(unsigned char *frame, int address) {
     return AppendCrc(frame, 6);
 }
 
-int Read(record *image, int block, int report) {
-    BlockDesc d;
-    if (!DescribeReadBlock(block, image, &d)) {
-        // Nothing was sent (an unknown block, or a logger count the buffers cannot hold); the
-        // caller still learns that no data arrived.
-        if (report) Error(0, 4);
-        return 0;
-    }
+int ReadBlock(const BlockDesc &d, int report) {
     int length = BuildReadFrame(SendBuffer, RequestAddress(0), d.start, d.count);
     int expected = 2 * static_cast<int>(d.count) + 5;
     if (!Exchange(length, expected, report)) return 0;
@@ -123,12 +119,7 @@ int Read(record *image, int block, int report) {
     return 1;
 }
 
-int Write(record *image, int block, int report, int broadcast) {
-    BlockDesc d;
-    if (!DescribeWriteBlock(block, image, &d)) {
-        if (report) Error(0, 4);
-        return 0;
-    }
+int WriteBlock(const BlockDesc &d, int report, int broadcast) {
     int bytes = 2 * static_cast<int>(d.count);
     std::memset(SendBuffer + 7, 0, static_cast<size_t>(bytes));
     std::memcpy(SendBuffer + 7, d.data, static_cast<size_t>(d.bytes));
@@ -144,14 +135,23 @@ int Write(record *image, int block, int report, int broadcast) {
 
 int Diagnose(int port, int address) {
     int length = BuildDiagnoseFrame(SendBuffer, address);
-    FlushInQ(port);
-    ComWrt(port, reinterpret_cast<const char *>(SendBuffer), length);
-    WaitUntilSent();
-    if (SwitchesRts()) {
-        Delay(RTS_Timeout[BaudIndex()]);
-        ComSetEscape(port, 4);
+    return Attempt(port, length, 8) == 8 && CrcMatches(RecBuffer, 8) ? 1 : 0;
+}
+
+void ConvertBlock(unsigned char *data, int bytes, int conversion) {
+    char *p = reinterpret_cast<char *>(data);
+    switch (conversion) {
+    case kConvWords:
+        for (int i = 0; i + 1 < bytes; i += 2) Buff(p + i, 2);
+        break;
+    case kConvLongs:
+        for (int i = 0; i + 3 < bytes; i += 4) Buff(p + i, 4);
+        break;
+    case kConvConfig:
+        for (int offset : kConfigWordOffsets)
+            if (offset + 1 < bytes) Buff(p + offset, 2);
+        break;
+    default:
+        break;
     }
-    int got = ComRd(port, reinterpret_cast<char *>(RecBuffer), 8);
-    if (SwitchesRts()) ComSetEscape(port, 3);
-    return got == 8 && CrcMatches(RecBuffer, 8) ? 1 : 0;
 }

@@ -1,14 +1,15 @@
 // The toolbar's transfer buttons against the simulated instrument on a pseudo-terminal: the
 // whole way from a button through the menu command, the confirmation pop-up and the link.
 #include "app_fixture.h"
+#include "config/mainpanel.h"
 
 #include <csignal>
 #include <cstring>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include "config/commands.h"
 #include "config/record.h"
-#include "link/commands.h"
 #include "link/frame.h"
 #include "link/linksettings.h"
 #include "link/port.h"

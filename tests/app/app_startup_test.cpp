@@ -9,7 +9,7 @@
 
 #include "config/mainpanel.h"
 #include "config/record.h"
-#include "inifile/settings.h"
+#include "config/settings.h"
 #include "link/linksettings.h"
 #include "platform/serial/portmap.h"
 

@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "config/mainpanel.h"
-#include "inifile/settings.h"
+#include "config/settings.h"
 #include "link/linksettings.h"
 
 using apptest::ReadFile;
@@ -21,8 +21,10 @@ class WindowTest : public apptest::ShellTest {
 };
 
 int gViewClosed = 0;
+int gFakeView = 0; // handle of a registered view while it is "shown"
 void FakeViewClose() {
     ++gViewClosed;
+    gFakeView = 0;
 }
 
 int gClosePanel = 0;
@@ -50,7 +52,8 @@ TEST_P(CloseEndsLoop, WhicheverPanelIsActive) {
         // A view hides the main panel and the menus while it is up.
         HidePanel(MainPanel);
         ActivateMenu(0);
-        SetActiveViewClose(FakeViewClose);
+        ASSERT_EQ(RegisterPanelKind(KIND_METERS, {ABOUT, &gFakeView, 0, 0, FakeViewClose}), 0);
+        gFakeView = 1000000; // any handle: the manager only asks whether one is shown
     }
     if (c.popupUp) CmHelpAbout(menuHandle, MENU_HELP_ABOUT, nullptr, BkgndPanel);
     gClosePanel = c.closeMainPanel ? MainPanel : BkgndPanel;

@@ -7,8 +7,6 @@
 #include "link/linksettings.h"
 #include "link/report_console.h"
 
-int MainPanel = 0; // the panel manager is not part of these tests
-
 namespace {
 
 const CallbackBinding kBindings[] = {

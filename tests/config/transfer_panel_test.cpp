@@ -13,8 +13,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "config/settings.h"
 #include "config/transfer.h"
-#include "inifile/settings.h"
 #include "link/linksettings.h"
 #include "link/port.h"
 #include "link/report_console.h"

@@ -11,8 +11,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "config/commands.h"
 #include "config/transfer.h"
-#include "link/commands.h"
 #include "link/frame.h"
 #include "link/linksettings.h"
 #include "link/port.h"

@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "link/commands.h"
+#include "config/commands.h"
 #include "link/frame.h"
 #include "link/linksettings.h"
 #include "link/port.h"

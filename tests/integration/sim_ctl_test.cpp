@@ -8,7 +8,7 @@
 
 #include "config/configfile.h"
 #include "config/record.h"
-#include "inifile/settings.h"
+#include "config/settings.h"
 #include "link/linksettings.h"
 #include "link/report_console.h"
 #include "platform/serial/portmap.h"

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <sys/stat.h>
 
-#include "link/commands.h"
+#include "config/commands.h"
 #include "link/frame.h"
 #include "link_fixture.h"
 
@@ -226,14 +226,38 @@ TEST_F(LinkTest, OpenFailuresAreReportedAndLeaveThePortClosed) {
     for (const Case &c : cases) {
         Console_ResetCounts();
         if (c.path) SetComPortDevice(c.port, c.path);
+        status = 1;
         EXPECT_EQ(InitInterface(c.port), 0) << c.port;
         EXPECT_EQ(CommPortOpen, 0);
+        EXPECT_EQ(status, 0) << "a failed open is a failure in status too";
         EXPECT_EQ(Console_Report().errors, 1);
         EXPECT_EQ(Console_Report().lastErrorTitle, 0);
         EXPECT_EQ(Console_Report().lastErrorMessage, c.message) << c.port;
         EXPECT_STRNE(Console_Report().lastErrorDetail, "");
     }
     rmdir("/tmp/kr7m-link-test-dir");
+}
+
+// Nested users of the port (a pop-up or a one-shot command inside a view) each open and close
+// around their own work; the port stays open until the outermost user closes it.
+TEST_F(LinkTest, NestedHoldsKeepThePortOpenUntilTheLastCloses) {
+    Open(1, 17);
+    EXPECT_EQ(InterfaceHolds(), 1);
+    ASSERT_EQ(InitInterface(1), 1);
+    EXPECT_EQ(status, 1) << "status keeps non-zero for success";
+    ASSERT_EQ(InitInterface(5), 1) << "an open port is reused whichever number is asked";
+    EXPECT_EQ(InterfaceHolds(), 3);
+    CloseInterface();
+    CloseInterface();
+    EXPECT_EQ(CommPortOpen, 1);
+    EXPECT_EQ(Diagnose(1, 17), 1) << "the outer user still talks";
+    CloseInterface();
+    EXPECT_EQ(CommPortOpen, 0);
+    EXPECT_EQ(InterfaceHolds(), 0);
+    CloseInterface(); // one close too many is harmless
+    EXPECT_EQ(InterfaceHolds(), 0);
+    ASSERT_EQ(InitInterface(1), 1) << "and the port opens again afterwards";
+    EXPECT_EQ(InterfaceHolds(), 1);
 }
 
 TEST(LineParameters, FollowTheConnectionType) {

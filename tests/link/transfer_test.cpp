@@ -2,8 +2,8 @@
 #include <cstring>
 #include <vector>
 
+#include "config/commands.h"
 #include "config/transfer.h"
-#include "link/commands.h"
 #include "link_fixture.h"
 
 namespace {

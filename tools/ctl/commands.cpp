@@ -2,12 +2,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "config/commands.h"
 #include "config/configfile.h"
 #include "config/record.h"
 #include "config/transfer.h"
 #include "ctl/ctl.h"
-#include "link/commands.h"
-#include "link/frame.h"
 #include "link/linksettings.h"
 #include "link/port.h"
 #include "link/report_console.h"
@@ -22,8 +21,7 @@ void FormatVersion(int hundredths, char *out, int size) {
 
 int CmdInfo() {
     if (!InitInterface(CommPort)) return kExitFailure;
-    status = Read(&Lese, ReadDeviceInfo, 1);
-    if (status) status = Read(&Lese, ReadDevtype, 1);
+    ReadIdentification(&Lese, 0, 0);
     CloseInterface();
     if (!status) return kExitFailure;
 

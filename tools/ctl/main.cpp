@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "config/record.h"
+#include "config/settings.h"
 #include "ctl/ctl.h"
-#include "inifile/settings.h"
 #include "link/linksettings.h"
 #include "link/report_console.h"
 #include "platform/serial/portmap.h"

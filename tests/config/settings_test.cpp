@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "config/record.h"
-#include "inifile/settings.h"
+#include "config/settings.h"
 #include "link/linksettings.h"
 #include "platform/serial/portmap.h"
 

@@ -1,37 +1,21 @@
 // The panel manager: which panel is shown inside the main window, with or without the menu bar
 // and toolbar, and the main window's own events.
+#include "views/panels.h"
+
 #include "MainPan.h"
-#include "app/app.h"
 #include "config/mainpanel.h"
 #include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
-#include <cstdio>
-#include <cstring>
-
 int BkgndPanel = 0;
-int MainPanel = 0;
-int measdisp = 0, minmaxdisp = 0, meandisp = 0, meterdisp = 0, logdisp = 0, simdisp = 0;
 int menuHandle = 0;
 ToolbarHandle gToolbar = 0;
 int BkgndTop = 0;
 
 namespace {
 
-ViewCloseFn gViewClose = nullptr;
-
-struct KindInfo {
-    int resourceId; // panel resource of the kind; 0 while the view is not part of the resource
-    int *handle;
-    bool withMenu; // menu bar and toolbar stay visible
-    bool fitted;   // fills the main window's client area
-};
-
-// The views come with their own panels; until then their kinds have no resource.
-KindInfo gKinds[KIND_COUNT] = {
-    {PANEL, &MainPanel, true, true}, {0, &measdisp, false, true},  {0, &minmaxdisp, false, true},
-    {0, &logdisp, false, true},      {0, &meandisp, false, false}, {0, &meterdisp, false, false},
-    {0, &simdisp, false, false},
+PanelKindInfo gKinds[KIND_COUNT] = {
+    {PANEL, &MainPanel, 1, 1, nullptr},
 };
 
 // Fits a panel into the main window's client area below the menu bar and the toolbar.
@@ -57,6 +41,19 @@ void FitIntoMainWindow(int panel) {
 
 } // namespace
 
+int RegisterPanelKind(int kind, const PanelKindInfo &info) {
+    if (kind <= KIND_MAIN || kind >= KIND_COUNT || info.handle == nullptr) return -1;
+    gKinds[kind] = info;
+    return 0;
+}
+
+int KindOfPanel(int panel) {
+    if (panel <= 0) return -1;
+    for (int kind = 0; kind < KIND_COUNT; ++kind)
+        if (gKinds[kind].handle && *gKinds[kind].handle == panel) return kind;
+    return -1;
+}
+
 void ActivateMenu(int visible) {
     SetPanelAttribute(BkgndPanel, ATTR_MENU_BAR_VISIBLE, visible ? 1 : 0);
 }
@@ -64,7 +61,7 @@ void ActivateMenu(int visible) {
 int ShowPanel(int kind) {
     if (kind < 0 || kind >= KIND_COUNT || gKinds[kind].resourceId <= 0)
         return UIE_RESOURCE_NOT_FOUND;
-    const KindInfo &info = gKinds[kind];
+    const PanelKindInfo &info = gKinds[kind];
     int panel = LoadPanel(BkgndPanel, MainResourceFile(), info.resourceId);
     if (panel < 0) return panel;
     *info.handle = panel;
@@ -90,8 +87,15 @@ void ShowMainPanel() {
     }
 }
 
-void SetActiveViewClose(ViewCloseFn fn) {
-    gViewClose = fn;
+int CloseShownView() {
+    for (int kind = KIND_MAIN + 1; kind < KIND_COUNT; ++kind) {
+        const PanelKindInfo &info = gKinds[kind];
+        if (info.handle && *info.handle > 0 && info.close) {
+            info.close();
+            return 1;
+        }
+    }
+    return 0;
 }
 
 int PanelEvents(int /*panel*/, int event, void * /*callbackData*/, int /*eventData1*/,
@@ -99,8 +103,10 @@ int PanelEvents(int /*panel*/, int event, void * /*callbackData*/, int /*eventDa
     switch (event) {
     case EVENT_PANEL_SIZE: {
         int active = GetActivePanel();
-        // The main panel follows the window, so it never leaves a strip uncovered or runs out.
-        if (MainPanel > 0 && active != measdisp && active != simdisp) {
+        int kind = KindOfPanel(active);
+        // The main panel follows the window, so it never leaves a strip uncovered or runs out;
+        // the instantaneous and simulation views keep the window to themselves.
+        if (MainPanel > 0 && kind != KIND_MEAS && kind != KIND_SIMULATION) {
             int visible = 0;
             GetPanelAttribute(MainPanel, ATTR_VISIBLE, &visible);
             if (active == MainPanel || visible) {
@@ -110,14 +116,11 @@ int PanelEvents(int /*panel*/, int event, void * /*callbackData*/, int /*eventDa
         }
         break;
     }
-    case EVENT_CLOSE: {
-        // An open view first closes its port and restores what it changed in the instrument.
-        ViewCloseFn close = gViewClose;
-        gViewClose = nullptr;
-        if (close) close();
+    case EVENT_CLOSE:
+        // An open view first releases its port and restores what it changed in the instrument.
+        CloseShownView();
         QuitUserInterface(0);
         break;
-    }
     default:
         break;
     }

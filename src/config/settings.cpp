@@ -1,5 +1,5 @@
 // The settings file: a table of (section, key, program value, default) read and written whole.
-#include "inifile/settings.h"
+#include "config/settings.h"
 
 #include <cerrno>
 #include <climits>

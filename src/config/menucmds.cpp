@@ -1,5 +1,7 @@
-// Saving the edited configuration to a "*.KR7" file and opening one. The header captions come
-// from the main panel, so a file saved in another language carries that language's captions.
+// The main panel's menu commands: sending the edited configuration to the instrument, adopting
+// the instrument's configuration, saving it to a "*.KR7" file and opening one. The header
+// captions of a file come from the main panel, so a file saved in another language carries that
+// language's captions.
 #include "config/mainpanel.h"
 
 #include <cstdio>
@@ -8,7 +10,8 @@
 #include "MainPan.h"
 #include "config/configfile.h"
 #include "config/record.h"
-#include "inifile/settings.h"
+#include "config/settings.h"
+#include "config/transfer.h"
 #include "link/report.h"
 #include "platform/ui/userint.h"
 
@@ -105,6 +108,19 @@ void CmFileOpen(int, int, void *, int) {
 
     if (!OpenConfigFile(filename, &Konf)) return;
     NewINIFile(); // the settings file takes the file's module and rated values
+    ActivateObjects();
+    ShowAll();
+}
+
+void CmSendConfig(int, int, void *, int) {
+    // A rated-current mismatch leaves the panel exactly as it was; every other outcome redraws,
+    // since the send preparation has rounded the ratings and taken the display byte.
+    if (SendConfiguration() != -1) ShowAll();
+}
+
+void CmRecFromDev(int, int, void *, int) {
+    if (!AdoptDeviceConfiguration()) return;
+    NewINIFile(); // the settings file takes the instrument's module and rated values
     ActivateObjects();
     ShowAll();
 }

@@ -1,9 +1,10 @@
 // The command table: register ranges, memory places and conversions of every read and write.
-#include "link/commands.h"
+#include "config/commands.h"
 
 #include <cstddef>
 
-#include "link/crc.h"
+#include "link/linksettings.h"
+#include "link/report.h"
 
 float Measurands[33];
 float MinMax[37];
@@ -21,10 +22,6 @@ namespace {
 // Command register values: restart the averaging interval, reset the logger.
 unsigned char kIntervalRestartBytes[2] = {0x00, 0x02};
 unsigned char kLoggerResetBytes[2] = {0x00, 0x03};
-
-// Byte offsets inside the configuration block of its 16-bit fields: PulsRate[2], the four
-// mantissas, LimOn[2], LimOff[2], Logger. Everything else in the block travels as bytes.
-const int kConfigWordOffsets[] = {0, 2, 4, 6, 8, 10, 66, 68, 70, 72, 80};
 
 unsigned char *Bytes(void *p) {
     return static_cast<unsigned char *>(p);
@@ -124,20 +121,30 @@ int DescribeWriteBlock(int block, record *image, BlockDesc *d) {
     }
 }
 
-void ConvertBlock(unsigned char *data, int bytes, int conversion) {
-    char *p = reinterpret_cast<char *>(data);
-    switch (conversion) {
-    case kConvWords:
-        for (int i = 0; i + 1 < bytes; i += 2) Buff(p + i, 2);
-        break;
-    case kConvLongs:
-        for (int i = 0; i + 3 < bytes; i += 4) Buff(p + i, 4);
-        break;
-    case kConvConfig:
-        for (int offset : kConfigWordOffsets)
-            if (offset + 1 < bytes) Buff(p + offset, 2);
-        break;
-    default:
-        break;
+int Read(record *image, int block, int report) {
+    BlockDesc d;
+    if (!DescribeReadBlock(block, image, &d)) {
+        // Nothing was sent; the caller still learns that no data arrived.
+        if (report) Error(0, 4);
+        return 0;
     }
+    return ReadBlock(d, report);
+}
+
+int Write(record *image, int block, int report, int broadcast) {
+    BlockDesc d;
+    if (!DescribeWriteBlock(block, image, &d)) {
+        if (report) Error(0, 4);
+        return 0;
+    }
+    return WriteBlock(d, report, broadcast);
+}
+
+int ReadIdentification(record *image, int afterInfo, int afterType) {
+    status = Read(image, ReadDeviceInfo, 1);
+    if (!status) return 0;
+    TransferWindow(2, afterInfo, 0.0);
+    status = Read(image, ReadDevtype, 1);
+    TransferWindow(2, afterType, 0.0);
+    return status;
 }

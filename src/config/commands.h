@@ -1,11 +1,13 @@
 // The instrument's command table: each command is a fixed register range, a fixed place in the
-// program's memory and a fixed conversion between the two. Callers issue them by name through
-// Read and Write (frame.h).
+// program's memory (a field of a configuration record or one of the measurement arrays below)
+// and a fixed conversion between the two. Callers issue them by name through Read and Write;
+// the link moves the block.
 #pragma once
 
 #include <cstdint>
 
 #include "config/record.h"
+#include "link/frame.h"
 
 // Read commands (function 3).
 enum ReadCommand {
@@ -49,28 +51,23 @@ extern float LoggerData[kMaxLoggerRegisters / 2];
 extern int16_t ResetMinMax;
 extern int16_t ResetMeter;
 
-// How a block's bytes turn between wire order and memory order.
-enum BlockConversion {
-    kConvRaw,    // bytes as they travel
-    kConvWords,  // 16-bit values, each swapped
-    kConvLongs,  // 32-bit values (floats, counts), low half first on the wire
-    kConvConfig, // the configuration block: its 16-bit fields swapped, all other bytes raw
-};
-
-struct BlockDesc {
-    unsigned start;      // first register
-    unsigned count;      // registers in the request
-    unsigned char *data; // memory the data comes from or goes to
-    int bytes;           // bytes of data moved to or from memory
-    int conversion;      // BlockConversion
-};
-
 // Describes read command `block` with record destinations in `image`. 0 for an unknown block or
 // a logger-data request of more than kMaxLoggerRegisters registers.
 int DescribeReadBlock(int block, record *image, BlockDesc *desc);
 // Describes write command `block` with record sources in `image`; 0 for an unknown block.
 int DescribeWriteBlock(int block, record *image, BlockDesc *desc);
 
-// Converts `bytes` bytes in place between wire and memory order (the conversion is its own
-// inverse).
-void ConvertBlock(unsigned char *data, int bytes, int conversion);
+// Reads command `block` and stores the converted data at its destination; blocks with record
+// destinations write into `image` (the instrument image Lese). 1 on success; 0 after four failed
+// attempts, when Error(0, 2) (no answer) or Error(0, 4) (faulty answer) is shown if `report` is
+// set. An unknown block, or a logger count the buffers cannot hold, sends nothing and fails.
+int Read(record *image, int block, int report);
+
+// Writes command `block`; record sources are read from `image`. A broadcast is sent to address 0
+// on the bus (255 on the direct connection) and succeeds once sent, reading no answer.
+int Write(record *image, int block, int report, int broadcast);
+
+// The instrument's identification into `image`: versions and rated values (registers 401..404),
+// then the device-type bytes. The progress pop-up moves to `afterInfo` once the first read
+// succeeded and to `afterType` after the second; 1 when both succeeded.
+int ReadIdentification(record *image, int afterInfo, int afterType);
