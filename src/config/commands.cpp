@@ -23,102 +23,76 @@ namespace {
 unsigned char kIntervalRestartBytes[2] = {0x00, 0x02};
 unsigned char kLoggerResetBytes[2] = {0x00, 0x03};
 
-unsigned char *Bytes(void *p) {
-    return static_cast<unsigned char *>(p);
-}
-unsigned char *RecordBytes(record *rec, size_t offset) {
-    return Bytes(rec) + offset;
-}
+constexpr size_t kNotInRecord = static_cast<size_t>(-1);
 
-void Set(BlockDesc *d, unsigned start, unsigned count, void *data, int bytes, int conversion) {
-    d->start = start;
-    d->count = count;
-    d->data = Bytes(data);
-    d->bytes = bytes;
-    d->conversion = conversion;
+// One named command: its registers and where its data lives, either in a global (memory) or at
+// an offset inside the record the caller passes (recordOffset).
+struct Command {
+    int block;
+    unsigned start, count;
+    void *memory;
+    size_t recordOffset;
+    int bytes;
+    int conversion;
+};
+
+const Command kReads[] = {
+    {ReadMeasurands, 99, 66, Measurands, kNotInRecord, 132, kConvLongs},
+    {ReadMinMax, 199, 74, MinMax, kNotInRecord, 148, kConvLongs},
+    {ReadMeters, 299, 16, Meters, kNotInRecord, 32, kConvLongs},
+    {ReadMeterScale, 319, 1, &MeterScale, kNotInRecord, 2, kConvWords},
+    {ReadMeanValues, 349, 30, PowerInt, kNotInRecord, 60, kConvLongs},
+    {ReadDeviceInfo, 401, 4, nullptr, offsetof(record, Version1), 8, kConvWords},
+    {ReadDevtype, 409, 3, Devtype, kNotInRecord, 6, kConvRaw},
+    {ReadConfigBlock, kBlockFirstRegister, kBlockRegisters, nullptr, kBlockOffset, kBlockBytes,
+     kConvConfig},
+    {ReadDisplay, 536, 1, nullptr, offsetof(record, Display), 2, kConvRaw},
+    {ReadDevStatus, 399, 1, &DevStatus, kNotInRecord, 2, kConvWords},
+    {ReadLogStatus, 949, 12, Log, kNotInRecord, 24, kConvWords},
+};
+
+const Command kWrites[] = {
+    {WriteResetMinMax, 429, 1, &ResetMinMax, kNotInRecord, 2, kConvWords},
+    {WriteResetMeter, 419, 1, &ResetMeter, kNotInRecord, 2, kConvWords},
+    {WriteMeters, 299, 16, Meters, kNotInRecord, 32, kConvLongs},
+    {WriteConfigBlock, kBlockFirstRegister, kBlockRegisters, nullptr, kBlockOffset, kBlockBytes,
+     kConvConfig},
+    {WriteDisplay, 536, 1, nullptr, offsetof(record, Display), 2, kConvRaw},
+    {WriteDevStatus, 399, 1, &DevStatus, kNotInRecord, 2, kConvWords},
+    {WriteLoggerReset, 969, 1, kLoggerResetBytes, kNotInRecord, 2, kConvRaw},
+    {WriteIntervalRestart, 969, 1, kIntervalRestartBytes, kNotInRecord, 2, kConvRaw},
+    {WriteSimulation, 537, 2, nullptr, offsetof(record, Image), 4, kConvRaw},
+};
+
+template <size_t N>
+int Describe(const Command (&table)[N], int block, record *image, BlockDesc *d) {
+    for (const Command &c : table) {
+        if (c.block != block) continue;
+        unsigned char *place = c.memory ? static_cast<unsigned char *>(c.memory)
+                                        : reinterpret_cast<unsigned char *>(image) + c.recordOffset;
+        *d = BlockDesc{c.start, c.count, place, c.bytes, c.conversion};
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
 
 int DescribeReadBlock(int block, record *image, BlockDesc *d) {
-    switch (block) {
-    case ReadMeasurands:
-        Set(d, 99, 66, Measurands, 132, kConvLongs);
-        return 1;
-    case ReadMinMax:
-        Set(d, 199, 74, MinMax, 148, kConvLongs);
-        return 1;
-    case ReadMeters:
-        Set(d, 299, 16, Meters, 32, kConvLongs);
-        return 1;
-    case ReadMeterScale:
-        Set(d, 319, 1, &MeterScale, 2, kConvWords);
-        return 1;
-    case ReadMeanValues:
-        Set(d, 349, 30, PowerInt, 60, kConvLongs);
-        return 1;
-    case ReadDeviceInfo:
-        Set(d, 401, 4, RecordBytes(image, offsetof(record, Version1)), 8, kConvWords);
-        return 1;
-    case ReadDevtype:
-        Set(d, 409, 3, Devtype, 6, kConvRaw);
-        return 1;
-    case ReadConfigBlock:
-        Set(d, kBlockFirstRegister, kBlockRegisters, ConfigBlock(image), kBlockBytes, kConvConfig);
-        return 1;
-    case ReadDisplay:
-        Set(d, 536, 1, RecordBytes(image, offsetof(record, Display)), 2, kConvRaw);
-        return 1;
-    case ReadDevStatus:
-        Set(d, 399, 1, &DevStatus, 2, kConvWords);
-        return 1;
-    case ReadLogStatus:
-        Set(d, 949, 12, Log, 24, kConvWords);
-        return 1;
-    case ReadLoggerData: {
+    if (block == ReadLoggerData) {
+        // The logger download sets the block's start and size in the status words; a larger
+        // count would overrun LoggerData and the frame buffers.
         unsigned count = Log[14];
-        // A larger count would overrun LoggerData and the frame buffers.
         if (count > kMaxLoggerRegisters) return 0;
-        Set(d, Log[15], count & 0xFF, LoggerData, static_cast<int>(count / 2) * 4, kConvLongs);
+        *d = BlockDesc{Log[15], count & 0xFF, reinterpret_cast<unsigned char *>(LoggerData),
+                       static_cast<int>(count / 2) * 4, kConvLongs};
         return 1;
     }
-    default:
-        return 0;
-    }
+    return Describe(kReads, block, image, d);
 }
 
 int DescribeWriteBlock(int block, record *image, BlockDesc *d) {
-    switch (block) {
-    case WriteResetMinMax:
-        Set(d, 429, 1, &ResetMinMax, 2, kConvWords);
-        return 1;
-    case WriteResetMeter:
-        Set(d, 419, 1, &ResetMeter, 2, kConvWords);
-        return 1;
-    case WriteMeters:
-        Set(d, 299, 16, Meters, 32, kConvLongs);
-        return 1;
-    case WriteConfigBlock:
-        Set(d, kBlockFirstRegister, kBlockRegisters, ConfigBlock(image), kBlockBytes, kConvConfig);
-        return 1;
-    case WriteDisplay:
-        Set(d, 536, 1, RecordBytes(image, offsetof(record, Display)), 2, kConvRaw);
-        return 1;
-    case WriteDevStatus:
-        Set(d, 399, 1, &DevStatus, 2, kConvWords);
-        return 1;
-    case WriteLoggerReset:
-        Set(d, 969, 1, kLoggerResetBytes, 2, kConvRaw);
-        return 1;
-    case WriteIntervalRestart:
-        Set(d, 969, 1, kIntervalRestartBytes, 2, kConvRaw);
-        return 1;
-    case WriteSimulation:
-        Set(d, 537, 2, RecordBytes(image, offsetof(record, Image)), 4, kConvRaw);
-        return 1;
-    default:
-        return 0;
-    }
+    return Describe(kWrites, block, image, d);
 }
 
 int Read(record *image, int block, int report) {
