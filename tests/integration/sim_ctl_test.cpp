@@ -111,7 +111,9 @@ TEST_F(CtlSim, InfoShowsVersionsRatingsAndDeviceType) {
     EXPECT_NE(r.out.find("Version 2:      0.05\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Rated current:  1.00 A (100)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Rated voltage:  500 V"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Device type:    4B 52 37 4D 01 01"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Device type:    KR7M, with option module, 1 A (4B 52 37 4D 01 01)\n"),
+              std::string::npos)
+        << r.out;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(sim.CountRequests("10"), 0); // reading writes nothing
 }
@@ -220,8 +222,8 @@ TEST_F(CtlSim, Probe) {
         const char *text;
     };
     const Case cases[] = {{"5", 0, "Address 5 answered\n"},
-                          {"6", 1, "Address 6 did not answer\n"},
-                          {"255", 1, "Address 255 did not answer\n"}};
+                          {"200", 0, "Address 200 answered\n"},
+                          {"6", 1, "Address 6 did not answer\n"}};
     for (const Case &c : cases) {
         RunResult r = Ctl({"--device", sim.Link(), "--bus", "5", "--no-rts", "probe", c.address});
         EXPECT_EQ(r.status, c.status) << c.address;
@@ -259,7 +261,10 @@ TEST_F(CtlSim, LinkFailuresAndRetries) {
         }
         if (c.status == 0) {
             EXPECT_NE(r.out.find("Version 1:      1.23"), std::string::npos) << what << r.out;
-            EXPECT_NE(r.out.find("Device type:    4B 52 37 4D 01 05"), std::string::npos) << what;
+            EXPECT_NE(
+                r.out.find("Device type:    KR7M, with option module, 5 A (4B 52 37 4D 01 05)"),
+                std::string::npos)
+                << what;
         }
         std::string log = sim.Log();
         int ident = 0;
