@@ -194,19 +194,35 @@ TEST_F(CtlSim, BusOperationSendsTheLinksAddressAndLineSettings) {
     std::string file = WriteSample(Sample(500), "bus.KR7");
     Sim sim({"--bus", "5,9"});
     ASSERT_TRUE(sim.Ready());
-    std::vector<std::string> link = {"--device", sim.Link(), "--bus", "9",       "--baud",
-                                     "4",        "--parity", "3",     "--no-rts"};
-    std::vector<std::string> send = link, read = link;
-    send.insert(send.end(), {"send-config", file, "--yes"});
-    RunResult s = Ctl(send);
-    ASSERT_EQ(s.status, 0) << s.err;
-    std::string back = config.File("bus-back.KR7");
-    read.insert(read.end(), {"read-config", back});
-    ASSERT_EQ(Ctl(read).status, 0);
-    record got = Load(back);
-    EXPECT_EQ(got.DevAddr, 9);
-    EXPECT_EQ(got.DevBaud, 4 + 8 * 3);
-    ExpectSameSettings(Sample(500), got);
+    // The same line settings by index, by rate and name, and in the "--opt=value" form; what
+    // reaches the instrument's bus settings shows which index each became.
+    struct Case {
+        std::vector<std::string> line;
+        int devBaud;
+    };
+    const Case cases[] = {
+        {{"--baud", "4", "--parity", "3"}, 4 + 8 * 3},
+        {{"--baud", "19200", "--parity", "none1"}, 4 + 8 * 3},
+        {{"--baud=2400", "--parity=odd"}, 1 + 8 * 2},
+        {{"--baud", "4800", "--parity", "even"}, 2 + 8 * 1},
+        {{"--baud=9600", "--parity=none"}, 3 + 8 * 0},
+    };
+    for (const Case &c : cases) {
+        std::string what = c.line[0] + " " + c.line[1];
+        std::vector<std::string> link = {"--device", sim.Link(), "--bus=9", "--no-rts"};
+        link.insert(link.end(), c.line.begin(), c.line.end());
+        std::vector<std::string> send = link, read = link;
+        send.insert(send.end(), {"send-config", file, "--yes"});
+        RunResult s = Ctl(send, "", false);
+        ASSERT_EQ(s.status, 0) << what << s.err;
+        std::string back = config.File("bus-back.KR7");
+        read.insert(read.end(), {"read-config", back});
+        ASSERT_EQ(Ctl(read, "", false).status, 0) << what;
+        record got = Load(back);
+        EXPECT_EQ(got.DevAddr, 9) << what;
+        EXPECT_EQ(got.DevBaud, c.devBaud) << what;
+        ExpectSameSettings(Sample(500), got);
+    }
     // The other instrument on the bus was not touched.
     std::vector<std::string> other = {
         "--device", sim.Link(), "--bus", "5", "--no-rts", "read-config", config.File("other.KR7")};
@@ -230,6 +246,10 @@ TEST_F(CtlSim, Probe) {
         EXPECT_EQ(r.status, c.status) << c.address;
         EXPECT_EQ(r.out, c.text);
     }
+    // An address is a bus address: without --bus the probe still talks on the bus line.
+    RunResult r = Ctl({"--device", sim.Link(), "--no-rts", "probe", "200"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Address 200 answered\n");
 }
 
 TEST_F(CtlSim, LinkFailuresAndRetries) {
@@ -283,6 +303,18 @@ TEST_F(CtlSim, LinkFailuresAndRetries) {
         EXPECT_EQ(ident, c.requests) << what;
     }
 
+    // A bus address nobody has: the message names it and the line it was asked on.
+    {
+        Sim sim({"--bus", "5"});
+        ASSERT_TRUE(sim.Ready());
+        RunResult r =
+            Ctl({"--device", sim.Link(), "--bus", "6", "--no-rts", "--parity", "even", "info"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "No answer from the instrument at address 6 on " + sim.Link() +
+                             ".\n  Check the cable, that the instrument's bus address is 6 and "
+                             "that it runs at 1200 baud, even parity, 2 stop bits.\n");
+    }
+
     // No instrument at all: a path that does not exist.
     RunResult r = Ctl({"--device", config.File("no-such-tty"), "info"});
     EXPECT_EQ(r.status, 1);
@@ -325,6 +357,12 @@ TEST_F(CtlSim, UsageErrors) {
         {"--port", "9", "info"},
         {"--bus", "248", "info"},
         {"--parity", "-1", "info"},
+        {"--parity", "mark", "info"},
+        {"--baud", "9601", "info"},
+        {"--baud=5", "info"},
+        {"probe", "255"},
+        {"probe", "0"},
+        {"--bus=0", "info"},
         {"--yes", "info"},
         {"--colour", "info"},
     };
@@ -336,6 +374,9 @@ TEST_F(CtlSim, UsageErrors) {
         EXPECT_NE(r.err.find("kr7mctl: "), std::string::npos) << what;
         EXPECT_EQ(r.out, "") << what;
     }
+    RunResult probe = Ctl({"probe", "255"}, "", false);
+    EXPECT_EQ(probe.err, "kr7mctl: probe needs a bus address 1..247, not '255'\n"
+                         "Try 'kr7mctl --help'.\n");
     RunResult help = Ctl({"--help"}, "", false);
     EXPECT_EQ(help.status, 0);
     for (const char *word : {"info", "read-config", "send-config", "probe", "--device", "--bus"})
