@@ -45,7 +45,8 @@ TEST(CtlCommandLine, LinkOptionsInBothFormsAndEveryRange) {
     };
     for (const Case &c : cases) {
         CtlOptions o;
-        std::string error, what = c.args[0] + " " + c.args[1];
+        std::string error, what;
+        for (const std::string &a : c.args) what += a + " ";
         ASSERT_EQ(Parse(c.args, &o, &error), kRunProgram) << what << ": " << error;
         EXPECT_EQ(o.port, c.port) << what;
         EXPECT_EQ(o.bus, c.bus) << what;
