@@ -3,6 +3,10 @@
 #include "platform/toolbar/toolbar.h"
 #include "uitest.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <ostream>
+
 std::vector<CallRecord> &Calls() {
     static std::vector<CallRecord> calls;
     return calls;
@@ -115,8 +119,6 @@ TEST_F(ToolbarTest, BadArgumentsAndDiscardedWindows) {
     EXPECT_EQ(Toolbar_New(9999), 0);
     int child = Load(CHILD, main_);
     EXPECT_EQ(Toolbar_New(child), 0); // a child panel has no toolbar
-    EXPECT_EQ(Toolbar_InsertButton(tb_, -1, "/nonexistent.bmp", "x", bar_, BAR_FILE_NEW),
-              UIE_FILE_NOT_FOUND);
     EXPECT_EQ(Toolbar_InsertButton(tb_, -1, KR7M_SOURCE_DIR "/resources/new.bmp", "x", bar_, 999),
               UIE_BAD_CONTROL);
     // The window goes first: the toolbar reports a bad handle instead of touching freed memory.
@@ -125,6 +127,97 @@ TEST_F(ToolbarTest, BadArgumentsAndDiscardedWindows) {
     EXPECT_EQ(Toolbar_Display(tb_), UIE_BAD_HANDLE);
     EXPECT_EQ(Toolbar_UserPress(tb_, 1), UIE_BAD_HANDLE);
     EXPECT_EQ(Toolbar_Height(tb_), 0);
+}
+
+TEST_F(ToolbarTest, ButtonWithoutItsImageKeepsItsPlaceAndCommand) {
+    // Inserted in front of the ring: a missing and an unreadable image both give text buttons.
+    std::string garbage = std::string(::testing::TempDir()) + "/garbage.bmp";
+    FILE *f = std::fopen(garbage.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("BM not really a bitmap", f);
+    std::fclose(f);
+    ASSERT_EQ(Toolbar_InsertButton(tb_, 4, "/nonexistent.bmp", "Open & go", bar_, BAR_FILE_NEW), 0);
+    ASSERT_EQ(Toolbar_InsertButton(tb_, 5, garbage.c_str(), "Again", bar_, BAR_FILE_NEW), 0);
+    std::remove(garbage.c_str());
+    ASSERT_EQ(Toolbar_UserPress(tb_, 4), 0);
+    ASSERT_EQ(Toolbar_UserPress(tb_, 5), 0);
+    ASSERT_EQ(Calls().size(), 2u);
+    EXPECT_EQ(Calls()[0].id, BAR_FILE_NEW);
+    EXPECT_EQ(Calls()[1].id, BAR_FILE_NEW);
+    // The ring moved on by two and is still the ring.
+    Toolbar_RingAppend(tb_, ring_, "9", 3);
+    ASSERT_EQ(Toolbar_UserPress(tb_, 6), 0);
+    ASSERT_EQ(Calls().size(), 3u);
+    EXPECT_EQ(Calls()[2].what, "ring");
+    ProcessSystemEvents();
+    if (const char *dir = std::getenv("KR7M_SCREENSHOT_DIR"))
+        SavePanelImage(main_, (std::string(dir) + "/toolbar_text_buttons.png").c_str());
+}
+
+struct LookupCase {
+    const char *name;
+    const char *description;
+    int code;     // of the lookup
+    int position; // where the found item stands (0: none found)
+};
+inline void PrintTo(const LookupCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class DescriptionLookup : public ToolbarTest, public ::testing::WithParamInterface<LookupCase> {};
+
+TEST_P(DescriptionLookup, FindsTheItemAndDimsItByItsControl) {
+    const LookupCase &c = GetParam();
+    SetMenuBarAttribute(bar_, BAR_FILE_QUIT, ATTR_DIMMED, 0);
+    // An item inserted first moves every other one on by one; their controls stay.
+    ASSERT_EQ(Toolbar_InsertSeparator(tb_, 1), 0);
+    int panel = 0, control = 0, dimmed = -1;
+    ASSERT_EQ(Toolbar_GetCtrlFromDescription(tb_, c.description, &panel, &control), c.code);
+    if (c.code != 0) return;
+    EXPECT_EQ(panel, main_);
+    ASSERT_EQ(Toolbar_GetCtrlDimmed(tb_, control, &dimmed), 0);
+    EXPECT_EQ(dimmed, 0);
+    ASSERT_EQ(Toolbar_SetCtrlDimmed(tb_, control, 1), 0);
+    ASSERT_EQ(Toolbar_GetCtrlDimmed(tb_, control, &dimmed), 0);
+    EXPECT_EQ(dimmed, 1);
+    EXPECT_EQ(Toolbar_UserPress(tb_, c.position + 1), UIE_NOT_ACCESSIBLE);
+    for (int position : {2, 4, 5}) {
+        if (position == c.position + 1) continue;
+        EXPECT_EQ(Toolbar_UserPress(tb_, position), 0) << position;
+    }
+    ASSERT_EQ(Toolbar_SetCtrlDimmed(tb_, control, 0), 0);
+    EXPECT_EQ(Toolbar_UserPress(tb_, c.position + 1), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DescriptionLookup,
+                         ::testing::Values(LookupCase{"FirstButton", "New", 0, 1},
+                                           LookupCase{"SecondButton", "Quit", 0, 3},
+                                           LookupCase{"Ring", "Address", 0, 4},
+                                           LookupCase{"OtherCase", "new", UIE_BAD_CONTROL, 0},
+                                           LookupCase{"Unknown", "Open", UIE_BAD_CONTROL, 0},
+                                           // separators have no description
+                                           LookupCase{"Empty", "", UIE_BAD_CONTROL, 0},
+                                           LookupCase{"Null", nullptr, UIE_MISSING_ARGUMENT, 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(ToolbarTest, ControlsFollowTheirItems) {
+    int panel = 0, control = 0, dimmed = -1;
+    // A button follows its menu entry: Quit's entry is dimmed in the resource.
+    ASSERT_EQ(Toolbar_GetCtrlFromDescription(tb_, "Quit", &panel, &control), 0);
+    ASSERT_EQ(Toolbar_GetCtrlDimmed(tb_, control, &dimmed), 0);
+    EXPECT_EQ(dimmed, 1);
+    // The ring's control is the id the ring functions take.
+    ASSERT_EQ(Toolbar_GetCtrlFromDescription(tb_, "Address", &panel, &control), 0);
+    EXPECT_EQ(control, ring_);
+    // A new tool tip is the text the item is found by.
+    ASSERT_EQ(Toolbar_SetTooltip(tb_, 4, "Instrument"), 0);
+    EXPECT_EQ(Toolbar_GetCtrlFromDescription(tb_, "Address", &panel, &control), UIE_BAD_CONTROL);
+    ASSERT_EQ(Toolbar_GetCtrlFromDescription(tb_, "Instrument", &panel, &control), 0);
+    EXPECT_EQ(control, ring_);
+    EXPECT_EQ(Toolbar_SetTooltip(tb_, 2, "x"), UIE_BAD_CONTROL); // a separator
+    EXPECT_EQ(Toolbar_SetCtrlDimmed(tb_, 9999, 1), UIE_BAD_CONTROL);
+    EXPECT_EQ(Toolbar_GetCtrlDimmed(tb_, ring_, nullptr), UIE_MISSING_ARGUMENT);
+    EXPECT_EQ(Toolbar_GetCtrlFromDescription(9999, "Quit", &panel, &control), UIE_BAD_HANDLE);
 }
 
 } // namespace
