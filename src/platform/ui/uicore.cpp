@@ -2,6 +2,8 @@
 // deferred calls, the callback table, pop-up bookkeeping and waiting for the next commit.
 #include "platform/ui/uiqt.h"
 
+#include "platform/ui/programdir.h"
+
 #include <QEventLoop>
 #include <QFont>
 #include <QStyleFactory>
@@ -146,11 +148,7 @@ void SetLastError(const std::string &text) {
 }
 
 std::string ProgramDir() {
-    char buf[4096];
-    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return ".";
-    buf[n] = '\0';
-    return uir::DirName(buf);
+    return RunTimeFolder();
 }
 
 const uir::Resource *GetResource(const char *file, int *err) {
