@@ -6,16 +6,23 @@
 #include "platform/ui/uiqt.h"
 
 #include <QComboBox>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
+#include <QScreen>
+#include <QSvgRenderer>
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
-// Every item is drawn at this multiple of its natural size (the images are small bitmaps).
+// Every item is drawn at this multiple of its natural size.
 constexpr double kSizeFactor = 1.2;
 
 struct Item {
@@ -77,12 +84,53 @@ Item *RingItem(Toolbar *t, int ring) {
 
 // Scaled by a non-integer factor, a bitmap is first blown up without smoothing and then
 // reduced with area averaging: edges stay sharp instead of smearing.
-QPixmap ScaledImage(const QString &file) {
+QIcon ScaledBitmap(const QString &file, QSize *size) {
     QImage img(file);
-    if (img.isNull()) return QPixmap();
+    if (img.isNull()) return QIcon();
     QSize target(qRound(img.width() * kSizeFactor), qRound(img.height() * kSizeFactor));
     QImage big = img.scaled(img.size() * 5, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    return QPixmap::fromImage(big.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    *size = target;
+    return QIcon(
+        QPixmap::fromImage(big.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+}
+
+// A vector image is drawn afresh for each pixel density: at one, two and three device pixels
+// per pixel, and at the density of the screens the program has, so it is sharp on every one.
+QIcon RenderedVector(const QString &file, QSize *size) {
+    QSvgRenderer svg(file);
+    QSize natural = svg.defaultSize();
+    if (!svg.isValid() || natural.isEmpty()) return QIcon();
+    QSize target(qRound(natural.width() * kSizeFactor), qRound(natural.height() * kSizeFactor));
+    std::vector<qreal> ratios = {1, 2, 3};
+    for (QScreen *screen : QGuiApplication::screens()) {
+        qreal ratio = screen->devicePixelRatio();
+        if (std::find(ratios.begin(), ratios.end(), ratio) == ratios.end()) ratios.push_back(ratio);
+    }
+    QIcon icon;
+    for (qreal ratio : ratios) {
+        QImage img(target * ratio, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::transparent);
+        QPainter painter(&img);
+        svg.render(&painter);
+        painter.end();
+        img.setDevicePixelRatio(ratio);
+        icon.addPixmap(QPixmap::fromImage(img));
+    }
+    *size = target;
+    return icon;
+}
+
+// The image a button shows: the vector file of the same name ("new.svg" for "new.bmp") when
+// there is one that can be read, else the file itself. A null icon when neither can be read.
+QIcon ButtonImage(const QString &file, QSize *size) {
+    QFileInfo info(file);
+    QString vector = info.path() + "/" + info.completeBaseName() + ".svg";
+    if (info.suffix().compare("svg", Qt::CaseInsensitive) != 0 && QFileInfo::exists(vector)) {
+        QIcon icon = RenderedVector(vector, size);
+        if (!icon.isNull()) return icon;
+    }
+    if (info.suffix().compare("svg", Qt::CaseInsensitive) == 0) return RenderedVector(file, size);
+    return ScaledBitmap(file, size);
 }
 
 // The button follows its menu item: a dimmed menu entry cannot be reached from the toolbar.
@@ -132,20 +180,22 @@ int Toolbar_InsertButton(ToolbarHandle tb, int position, const char *imageFile, 
     int checkDimmed = 0;
     if (GetMenuBarAttribute(menuBar, menuItem, ATTR_DIMMED, &checkDimmed) < 0)
         return UIE_BAD_CONTROL;
-    QPixmap pix = ScaledImage(uiq::Q(imageFile));
+    QSize size;
+    QIcon image = ButtonImage(uiq::Q(imageFile), &size);
     int slot = Slot(t, position);
     // An '&' in the text would mark a shortcut letter; the description shows as it stands.
     auto *act = new QAction(uiq::Q(tooltip).replace('&', "&&"), t->bar);
     act->setToolTip(uiq::Q(tooltip));
-    if (!pix.isNull()) {
-        act->setIcon(QIcon(pix));
-        if (t->bar->iconSize().height() < pix.height() || t->bar->iconSize().width() < pix.width())
-            t->bar->setIconSize(pix.size());
+    if (!image.isNull()) {
+        act->setIcon(image);
+        QSize shown = t->bar->iconSize();
+        if (shown.height() < size.height() || shown.width() < size.width())
+            t->bar->setIconSize(shown.expandedTo(size));
     }
     t->bar->insertAction(Before(t, slot), act);
     // Without its image the button shows its description: it keeps its place and its command,
     // so the items after it stay where the caller counted them.
-    if (pix.isNull())
+    if (image.isNull())
         if (auto *button = qobject_cast<QToolButton *>(t->bar->widgetForAction(act)))
             button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     Item it;

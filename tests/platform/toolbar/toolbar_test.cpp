@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 
 std::vector<CallRecord> &Calls() {
@@ -23,6 +25,8 @@ int OnTick(int, int, int, void *, int, int) {
 void OnMenu(int menuBar, int item, void *, int panel) {
     Calls().push_back({"menu", menuBar, item, panel});
 }
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -105,8 +109,8 @@ TEST_F(ToolbarTest, RingHoldsEntriesAndCommitsOnlyForTheUser) {
 TEST_F(ToolbarTest, HeightCountsInTheClientTopWhileShown) {
     int menu = 0, top = 0;
     int h = Toolbar_Height(tb_);
-    // Images of 24 pixels are shown at 1.2 times their size.
-    EXPECT_GE(h, 29);
+    // Images are shown at 1.2 times their size: 24 pixels, with room around them.
+    EXPECT_GE(h, 26);
     GetPanelAttribute(main_, ATTR_MENU_HEIGHT, &menu);
     GetPanelAttribute(main_, ATTR_CLIENT_TOP, &top);
     EXPECT_EQ(top, menu + h);
@@ -153,6 +157,60 @@ TEST_F(ToolbarTest, ButtonWithoutItsImageKeepsItsPlaceAndCommand) {
     if (const char *dir = std::getenv("KR7M_SCREENSHOT_DIR"))
         SavePanelImage(main_, (std::string(dir) + "/toolbar_text_buttons.png").c_str());
 }
+
+struct ImageCase {
+    const char *name;
+    bool bitmap;        // a readable "img.bmp" (20 pixels)
+    const char *vector; // text of "img.svg" beside it, nullptr for none
+    int shown;          // pixels the image is shown at; 0: a text button
+};
+inline void PrintTo(const ImageCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+const char kLargeVector[] = "<svg xmlns='http://www.w3.org/2000/svg' width='40' height='40' "
+                            "viewBox='0 0 24 24'><rect x='2' y='2' width='20' height='20'/></svg>";
+const char kBrokenVector[] = "<svg xmlns='http://www.w3.org/2000/svg' width='40'";
+
+class ButtonImage : public ToolbarTest, public ::testing::WithParamInterface<ImageCase> {
+  protected:
+    // Height of a toolbar holding one button with the image.
+    int HeightWith(const std::string &image) {
+        ToolbarHandle tb = Toolbar_New(main_);
+        EXPECT_EQ(Toolbar_InsertButton(tb, 1, image.c_str(), "Img", bar_, BAR_FILE_NEW), 0);
+        Toolbar_Display(tb);
+        int h = Toolbar_Height(tb);
+        EXPECT_EQ(Toolbar_UserPress(tb, 1), 0) << "the button works with whatever it shows";
+        Toolbar_Discard(tb);
+        return h;
+    }
+};
+
+TEST_P(ButtonImage, VectorBesideTheBitmapIsPreferred) {
+    const ImageCase &c = GetParam();
+    fs::path dir = fs::path(::testing::TempDir()) / (std::string("kr7m-images-") + c.name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::copy_file(KR7M_SOURCE_DIR "/resources/new.bmp", dir / "ref.bmp");
+    if (c.bitmap) fs::copy_file(dir / "ref.bmp", dir / "img.bmp");
+    if (c.vector) std::ofstream(dir / "img.svg") << c.vector;
+    // The reference: a 20-pixel bitmap, shown at 24 pixels.
+    int reference = HeightWith((dir / "ref.bmp").string());
+    int height = HeightWith((dir / "img.bmp").string());
+    if (c.shown > 0) {
+        EXPECT_EQ(height - reference, c.shown - 24);
+    }
+    fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ButtonImage,
+                         ::testing::Values(ImageCase{"BitmapOnly", true, nullptr, 24},
+                                           ImageCase{"VectorBeside", true, kLargeVector, 48},
+                                           ImageCase{"VectorAlone", false, kLargeVector, 48},
+                                           ImageCase{"BrokenVectorFallsBack", true, kBrokenVector,
+                                                     24},
+                                           ImageCase{"NothingReadable", false, kBrokenVector, 0}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 struct LookupCase {
     const char *name;
