@@ -6,6 +6,7 @@
 
 #include <QEventLoop>
 #include <QFont>
+#include <QIcon>
 #include <QStyleFactory>
 
 #include <cerrno>
@@ -86,6 +87,10 @@ bool CreateApp(int argc, char **argv) {
     static int argcKeep;
     argcKeep = argc;
     g_app = new QApplication(argcKeep, argv);
+    // The desktop entry and the icon an installed program brings: the window shows the icon,
+    // and desktops match the window to its entry.
+    QGuiApplication::setDesktopFileName("kr7m");
+    QApplication::setWindowIcon(QIcon::fromTheme("kr7m"));
     QApplication::setStyle(QStyleFactory::create("Fusion"));
     QFont font("DejaVu Sans", 10);
     QApplication::setFont(font);
