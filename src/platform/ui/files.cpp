@@ -2,6 +2,7 @@
 // printing a panel (to a printer or a PDF file), the help window and panel screenshots.
 #include "platform/ui/uiqt.h"
 
+#include <QClipboard>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -203,6 +204,19 @@ int PrintPanel(int panel) {
         return UIE_PRINT_FAILED;
     }
     return 0;
+}
+
+int ClipboardPutText(const char *text) {
+    if (!text) return UIE_MISSING_ARGUMENT;
+    if (!EnsureApp()) return UIE_NO_DISPLAY;
+    QApplication::clipboard()->setText(Q(text));
+    return 0;
+}
+
+int ClipboardGetText(char *text, int size) {
+    if (!text) return UIE_MISSING_ARGUMENT;
+    if (!EnsureApp()) return UIE_NO_DISPLAY;
+    return CopyOut(QApplication::clipboard()->text(), text, size);
 }
 
 int SystemHelp(const char *helpFile, const char *title) {
