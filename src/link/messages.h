@@ -41,6 +41,8 @@ inline constexpr const char *kErrorMessages[] = {
     // 9: register 539 selects no logger quantity
     "Logger acquisition is not possible: the instrument's configuration selects no logger "
     "quantity.",
+    // 10: a recording file failed while values were being written to it
+    "The recording could not be written and has been stopped.",
 };
 
 inline constexpr const char *kWarningTitles[] = {

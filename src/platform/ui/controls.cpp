@@ -46,7 +46,11 @@ int SetNumber(CtrlRec *c, double v) {
         c->value = v != 0 ? 1 : 0;
         if (c->w) {
             c->w->setProperty("on", c->value != 0);
-            c->w->update();
+            // An activity lamp lit before a blocking exchange must show before it starts.
+            if (c->w->isVisible())
+                c->w->repaint();
+            else
+                c->w->update();
         }
         return 0;
     }
