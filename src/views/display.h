@@ -31,7 +31,7 @@ int PrefixIndex(float rated);
 
 // A field's text and whether it is marked (red and bold) or normal.
 struct DisplayText {
-    char text[32];
+    char text[48]; // the widest: 9e30 with 3 decimals
     int marked;
 };
 

@@ -50,6 +50,12 @@ Options:
   --logger-failed LIST   record numbers (0 = oldest) whose values are marked failed
   --help                 this text
 
+Values set by hand: while it runs, the simulator reads LINK.values whenever that
+file changes; each line "values|minmax|mean INDEX VALUE" makes that value (index
+from 0 in register order) read as VALUE: a number, nan, or ovl (1e31, an
+overflow). Removing a line or the file gives the measured value back. Example:
+  echo "values 28 44.2" > /tmp/kr7m.values   # the frequency reads 44.2 Hz
+
 Fault rules: one or more rules separated by commas,
   KIND[:WHEN]
   KIND  drop       no answer at all
@@ -216,6 +222,9 @@ int main(int argc, char **argv) {
             return 1;
         }
     }
+
+    // Hand-set values come from a control file beside the link, read whenever it changes.
+    settings.controlFile = link + ".values";
 
     std::string slavePath, error;
     int master = OpenPseudoTerminal(slavePath, error);
