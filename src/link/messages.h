@@ -46,9 +46,10 @@ inline constexpr const char *kErrorMessages[] = {
 };
 
 inline constexpr const char *kWarningTitles[] = {
-    "Send configuration", // 0
-    "Clear logger",       // 1
-    "Output simulation",  // 2
+    "Send configuration",   // 0
+    "Clear logger",         // 1
+    "Output simulation",    // 2
+    "Reset min/max values", // 3
 };
 
 inline constexpr const char *kWarningMessages[] = {
@@ -57,6 +58,8 @@ inline constexpr const char *kWarningMessages[] = {
     "Clear the logger? All records stored in the instrument will be lost.",
     "Switch the instrument's outputs to simulation? The outputs are then switched by hand until "
     "the simulation is closed.",
+    "Reset the chosen groups of min/max values? The extremes the instrument has kept will be "
+    "lost.",
 };
 
 template <typename T, int N> constexpr int Count(T (&)[N]) {
