@@ -28,8 +28,6 @@ void CmPrint(int menuBar, int menuItem, void *callbackData, int panel);
 void CmHelpAbout(int menuBar, int menuItem, void *callbackData, int panel);
 int CloseHelpInfo(int panel, int control, int event, void *callbackData, int eventData1,
                   int eventData2);
-int CmRestartInterval(int panel, int control, int event, void *callbackData, int eventData1,
-                      int eventData2);
 // The version shown on the about panel.
 extern const char kProgramVersion[];
 // Handle of the about panel while it is shown, 0 otherwise.

@@ -1,13 +1,10 @@
-// Commands that belong to the shell: new configuration, print, exit, the about panel, and the
-// restart of the instrument's averaging interval.
-#include "config/commands.h"
+// Commands that belong to the shell: new configuration, print, exit, the about panel.
 #include "MainPan.h"
 #include "app/app.h"
 #include "config/mainpanel.h"
 #include "config/record.h"
 #include "config/settings.h"
 #include "link/linksettings.h"
-#include "link/port.h"
 #include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
@@ -105,16 +102,5 @@ int CloseHelpInfo(int panel, int /*control*/, int event, void * /*callbackData*/
     if (event != EVENT_COMMIT) return 0;
     DiscardPanel(panel);
     if (panel == aboutPanel) aboutPanel = 0;
-    return 0;
-}
-
-int CmRestartInterval(int /*panel*/, int /*control*/, int event, void * /*callbackData*/,
-                      int /*eventData1*/, int /*eventData2*/) {
-    if (event != EVENT_COMMIT) return 0;
-    // A failed open has been reported by the link; there is nothing more to do. When a view
-    // holds the port for its readings, this only borrows it: the close leaves it open.
-    if (!InitInterface(CommPort)) return 0;
-    status = Write(&Konf, WriteIntervalRestart, 1, 0);
-    CloseInterface();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "link/linksettings.h"
 #include "platform/ui/userint.h"
+#include "views/views.h"
 
 int StartProgram(int argc, char **argv) {
     if (InitUserInterface(argc, argv) < 0) return -1;
@@ -23,6 +24,7 @@ int StartProgram(int argc, char **argv) {
     NoCurrentTransf = 0;
 
     InitNeueDatei();
+    RegisterViews();
     if (!ChangeLanguage(Language)) return -2;
     return 0;
 }

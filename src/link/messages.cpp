@@ -5,8 +5,8 @@
 namespace messages {
 
 static_assert(Count(kErrorTitles) == 7, "error titles 0..6 are raised");
-static_assert(Count(kErrorMessages) == 10, "error messages 0..9 are raised");
-static_assert(Count(kWarningTitles) == 3 && Count(kWarningMessages) == 3,
-              "confirmations 0..2 are asked");
+static_assert(Count(kErrorMessages) == 11, "error messages 0..10 are raised");
+static_assert(Count(kWarningTitles) == 4 && Count(kWarningMessages) == 4,
+              "confirmations 0..3 are asked");
 
 } // namespace messages

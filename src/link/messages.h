@@ -41,12 +41,15 @@ inline constexpr const char *kErrorMessages[] = {
     // 9: register 539 selects no logger quantity
     "Logger acquisition is not possible: the instrument's configuration selects no logger "
     "quantity.",
+    // 10: a recording file failed while values were being written to it
+    "The recording could not be written and has been stopped.",
 };
 
 inline constexpr const char *kWarningTitles[] = {
-    "Send configuration", // 0
-    "Clear logger",       // 1
-    "Output simulation",  // 2
+    "Send configuration",   // 0
+    "Clear logger",         // 1
+    "Output simulation",    // 2
+    "Reset min/max values", // 3
 };
 
 inline constexpr const char *kWarningMessages[] = {
@@ -55,6 +58,8 @@ inline constexpr const char *kWarningMessages[] = {
     "Clear the logger? All records stored in the instrument will be lost.",
     "Switch the instrument's outputs to simulation? The outputs are then switched by hand until "
     "the simulation is closed.",
+    "Reset the chosen groups of min/max values? The extremes the instrument has kept will be "
+    "lost.",
 };
 
 template <typename T, int N> constexpr int Count(T (&)[N]) {

@@ -100,3 +100,9 @@ void WaitUntilSent() {
     double bound = 0.25 + 3.0 * queued * 11.0 / static_cast<double>(gLineBaud);
     ComDrain(OpenedPort, bound);
 }
+
+void FlushInterfaceQueues() {
+    if (!CommPortOpen) return;
+    FlushOutQ(OpenedPort);
+    FlushInQ(OpenedPort);
+}

@@ -24,6 +24,10 @@ int InterfaceHolds();
 // did not drain in several times the time its bytes need on the line.
 void WaitUntilSent();
 
+// Drops whatever waits in the open port's output and input queues (a late answer to an earlier
+// request, noise), so the next exchange starts clean. Harmless when nothing is open.
+void FlushInterfaceQueues();
+
 // The port number the last successful InitInterface opened (0 before the first).
 extern int OpenedPort;
 

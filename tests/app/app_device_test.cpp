@@ -14,6 +14,7 @@
 #include "link/linksettings.h"
 #include "link/port.h"
 #include "platform/serial/portmap.h"
+#include "views/views.h"
 
 namespace {
 

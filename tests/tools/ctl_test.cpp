@@ -111,7 +111,8 @@ TEST(CtlCommandLine, MistakesAreNamed) {
         {{"--device=", "info"}, "--device needs a device path"},
         {{"--device", device, "info"}, "--device needs a path of at most 255 characters"},
         {{"--no-rts=yes", "info"}, "--no-rts takes no value"},
-        {{"--yes", "info"}, "--yes belongs to the commands that ask first (send-config)"},
+        {{"--yes", "info"},
+         "--yes belongs to the commands that ask first (send-config, reset-minmax)"},
         {{"--colour", "info"}, "unknown option '--colour'"},
     };
     for (const Case &c : cases) {

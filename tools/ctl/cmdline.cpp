@@ -40,6 +40,9 @@ Options:
                     or the index 0 none, 1 even, 2 odd, 3 none1
   --no-rts          do not switch the bus line direction with RTS
   --yes, -y         confirm without asking (commands that ask first)
+  --watch SECONDS   read-outs: read again every SECONDS (0.2..86400) until Ctrl-C
+  --csv FILE        read-outs: record every read to FILE as the views' "Record to
+                    CSV..." does (time stamp, then each value in base units)
   --help, -h        this text
   --version         the program's version
 
@@ -52,9 +55,16 @@ address 255; --baud and --parity set the bus line. send-config sends no 1 A
 configuration to a 5 A instrument, nor the reverse; on the bus the instrument
 keeps the address, baud rate and parity it is reached by.
 
+Read-outs print one line per field the view shows for the instrument's
+connection type: caption, the text the field shows (markers included: OVL,
+---, < 45, > 65, ----- for a failed read) and its unit, separated by tabs; a
+marked field ends with a tab and "!". With --watch an empty line separates reads.
+reset-minmax MASK resets the groups of bits 0..7: voltage maxima, voltage minima,
+current maxima, mean current maxima, P, Q and S maxima, power-factor extremes.
+
 Errors are written to standard error.
-Exit status: 0 success, 1 link or file failure (or a confirmation declined),
-2 bad usage.
+Exit status: 0 success, 1 link or file failure (or a confirmation declined; for
+a read-out: its last read failed), 2 bad usage.
 )";
 
 std::string AskingCommands() {
@@ -84,6 +94,8 @@ bool ReadOption(OptionReader &r, CtlOptions *o) {
         o->noRts = true;
         return r.Flag();
     }
+    if (r.Is("--watch")) return r.Real(0.2, 86400, "seconds between reads (0.2..86400)", &o->watch);
+    if (r.Is("--csv")) return r.Text("a file", &o->csv);
     if (r.Is("--yes", "-y")) {
         o->yes = true;
         return r.Flag();
@@ -140,6 +152,10 @@ CommandLineAction ParseCtlCommandLine(int argc, const char *const *argv, CtlOpti
     if (c.check) {
         *error = c.check(o->args);
         if (!error->empty()) return kBadUsage;
+    }
+    if ((o->watch > 0 || !o->csv.empty()) && !(c.flags & kCtlReadout)) {
+        *error = "--watch and --csv belong to the read-outs (values, minmax, mean)";
+        return kBadUsage;
     }
     if (o->yes && !(c.flags & kCtlAsks)) {
         *error = "--yes belongs to the commands that ask first (" + AskingCommands() + ")";

@@ -26,12 +26,15 @@ struct CtlOptions {
     int parity = -1;    // parity index 0..3; -1 not given
     bool noRts = false;
     bool yes = false;
+    double watch = 0; // --watch: seconds between reads of a read-out; 0 reads once
+    std::string csv;  // --csv: recording of a read-out's reads; "" none
     const CtlCommand *command = nullptr;
     std::vector<std::string> args; // the command's arguments
 };
 
 // Command flags.
-constexpr unsigned kCtlAsks = 1; // asks for confirmation first; --yes answers it
+constexpr unsigned kCtlAsks = 1;    // asks for confirmation first; --yes answers it
+constexpr unsigned kCtlReadout = 2; // reads values as a view does; takes --watch and --csv
 
 // One row of the command table: everything kr7mctl knows of a command.
 struct CtlCommand {
@@ -82,3 +85,9 @@ int CmdInfo(const CtlOptions &options);
 int CmdReadConfig(const CtlOptions &options);
 int CmdSendConfig(const CtlOptions &options);
 int CmdProbe(const CtlOptions &options);
+int CmdValues(const CtlOptions &options);
+int CmdMinMax(const CtlOptions &options);
+int CmdMean(const CtlOptions &options);
+int CmdResetMinMax(const CtlOptions &options);
+// The reset mask of reset-minmax: 0..255, decimal or 0x hex; "" when it will do.
+std::string CheckResetMask(const std::vector<std::string> &args);

@@ -37,6 +37,13 @@ const CtlCommand kCtlCommands[] = {
      "send the configuration file FILE to the instrument"},
     {"probe", "ADDRESS", 1, 1, 0, CheckAddress, CmdProbe,
      "does the instrument at bus address ADDRESS (1..247) answer?"},
+    {"values", "", 0, 0, kCtlReadout, nullptr, CmdValues,
+     "instantaneous values, one line per field the view shows"},
+    {"minmax", "", 0, 0, kCtlReadout, nullptr, CmdMinMax,
+     "min/max values, one line per field the view shows"},
+    {"mean", "", 0, 0, kCtlReadout, nullptr, CmdMean, "the 15 mean power values"},
+    {"reset-minmax", "MASK", 1, 1, kCtlAsks, CheckResetMask, CmdResetMinMax,
+     "reset the min/max groups of MASK (bits 0..7, e.g. 0x0A)"},
 };
 const int kCtlCommandCount = static_cast<int>(sizeof kCtlCommands / sizeof kCtlCommands[0]);
 

@@ -70,17 +70,27 @@ bool Writable(int r) {
 }
 
 uint16_t RegisterValue(const SimInstrument &inst, int r) {
-    if (r >= kRegMeasurands && r < kRegMeasurands + 2 * kMeasurandCount)
-        return FloatHalf(inst.meas[(r - kRegMeasurands) / 2], (r - kRegMeasurands) % 2);
-    if (r >= kRegMinMax && r < kRegMinMax + 2 * kMinMaxCount)
-        return FloatHalf(inst.minmax[(r - kRegMinMax) / 2], (r - kRegMinMax) % 2);
+    float set;
+    if (r >= kRegMeasurands && r < kRegMeasurands + 2 * kMeasurandCount) {
+        int i = (r - kRegMeasurands) / 2;
+        return FloatHalf(FindOverride(inst, SIM_VALUES, i, &set) ? set : inst.meas[i],
+                         (r - kRegMeasurands) % 2);
+    }
+    if (r >= kRegMinMax && r < kRegMinMax + 2 * kMinMaxCount) {
+        int i = (r - kRegMinMax) / 2;
+        return FloatHalf(FindOverride(inst, SIM_MINMAX, i, &set) ? set : inst.minmax[i],
+                         (r - kRegMinMax) % 2);
+    }
     if (r >= kRegMeters && r < kRegMeters + 2 * kMeterCount) {
         uint32_t c = inst.meters[(r - kRegMeters) / 2];
         return static_cast<uint16_t>((r - kRegMeters) % 2 ? c >> 16 : c & 0xFFFF);
     }
     if (r == kRegMeterScale) return static_cast<uint16_t>(inst.meterScale);
-    if (r >= kRegMean && r < kRegMean + 2 * kMeanCount)
-        return FloatHalf(inst.mean[(r - kRegMean) / 2], (r - kRegMean) % 2);
+    if (r >= kRegMean && r < kRegMean + 2 * kMeanCount) {
+        int i = (r - kRegMean) / 2;
+        return FloatHalf(FindOverride(inst, SIM_MEAN, i, &set) ? set : inst.mean[i],
+                         (r - kRegMean) % 2);
+    }
     if (r == kRegStatus) return static_cast<uint16_t>(SimStatusWord(inst));
     if (r == kRegIdent) return static_cast<uint16_t>(inst.id.version1);
     if (r == kRegIdent + 1) return static_cast<uint16_t>(inst.id.version2);

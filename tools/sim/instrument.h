@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "sim/override.h"
+
 struct record;
 
 // Modbus exception codes the instrument answers with.
@@ -81,6 +83,8 @@ struct SimInstrument {
     std::vector<float> logger;    // values, oldest first
     std::vector<uint16_t> failed; // register numbers of failed values
     double lastLog = 0;           // simulated time of the last logger record
+
+    std::vector<SimOverride> overrides; // values set by hand (override.h)
 
     // Counters for tests and the log.
     long requests = 0;

@@ -64,6 +64,7 @@ int main(int argc, char **argv) {
         SimInit(inst, o.id, address);
         if (haveConfig) SimLoadConfig(inst, initial);
         SimFillLogger(inst, o.loggerRecords, o.failedRecords);
+        inst.overrides = o.overrides;
         bus.units.push_back(inst);
     }
 
@@ -75,6 +76,9 @@ int main(int argc, char **argv) {
             return 1;
         }
     }
+
+    // Hand-set values come also from a control file, read whenever it changes.
+    settings.controlFile = o.valuesPath.empty() ? o.link + ".values" : o.valuesPath;
 
     std::string slavePath;
     int master = OpenPseudoTerminal(slavePath, error);

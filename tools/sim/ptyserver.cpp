@@ -9,7 +9,9 @@
 #include <ctime>
 #include <deque>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
+#include <sstream>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -57,6 +59,39 @@ bool WriteAll(int fd, const unsigned char *bytes, int count, std::string &error)
     return true;
 }
 
+// What was last read from the control file, so it is read again only when it changed.
+struct ControlState {
+    bool present = false;
+    timespec mtime{};
+    off_t size = -1;
+};
+
+// Re-reads the control file when its time stamp or size changed (or it appeared or went), and
+// gives every instrument its settings; a file that cannot be parsed keeps the old settings.
+void ReloadControlFile(const ServeSettings &settings, SimBus &bus, ControlState &state) {
+    if (settings.controlFile.empty()) return;
+    struct stat st;
+    bool present = stat(settings.controlFile.c_str(), &st) == 0;
+    if (present == state.present &&
+        (!present || (st.st_mtim.tv_sec == state.mtime.tv_sec &&
+                      st.st_mtim.tv_nsec == state.mtime.tv_nsec && st.st_size == state.size)))
+        return;
+    state.present = present;
+    std::vector<SimOverride> overrides;
+    if (present) {
+        state.mtime = st.st_mtim;
+        state.size = st.st_size;
+        std::ifstream in(settings.controlFile);
+        std::ostringstream text;
+        text << in.rdbuf();
+        std::string error;
+        if (!ParseOverrides(text.str(), overrides, error)) {
+            std::fprintf(stderr, "kr7m-sim: %s: %s\n", settings.controlFile.c_str(), error.c_str());
+            return;
+        }
+    }
+    for (SimInstrument &u : bus.units) u.overrides = overrides;
+}
 } // namespace
 
 void LogFrame(FILE *log, const char *what, const unsigned char *bytes, int count) {
@@ -149,6 +184,7 @@ int Serve(int master, SimBus &bus, FaultPlan &plan, const ServeSettings &setting
     std::deque<Outgoing> queue;
     const double start = Monotonic();
     double lastRx = start;
+    ControlState control;
     unsigned char buf[512], frame[kMaxFrame];
     const double silence = settings.silenceMs / 1000.0;
 
@@ -186,6 +222,7 @@ int Serve(int master, SimBus &bus, FaultPlan &plan, const ServeSettings &setting
             SleepMs(10);
         }
 
+        ReloadControlFile(settings, bus, control);
         for (SimInstrument &u : bus.units) SimAdvanceTo(u, (now - start) * settings.speed);
         bool quiet = now - lastRx >= silence;
         int len;

@@ -13,6 +13,8 @@ struct ServeSettings {
     double speed = 1.0;  // simulated seconds per real second
     int silenceMs = 15;  // quiet time after which a partial request is given up
     FILE *log = nullptr; // frame log, or nullptr
+    // Control file of hand-set values (override.h), re-read whenever it changes; "" for none.
+    std::string controlFile;
 };
 
 // Opens a pseudo-terminal pair in raw mode. Returns the master descriptor and the slave's path,

@@ -29,6 +29,15 @@ Options:
                          values and the logger run F times faster
   --logger-records N     records in the logger at start (default 96)
   --logger-failed LIST   record numbers (0 = oldest) whose values are marked failed
+  --set "WHAT INDEX VALUE"
+                         report a value as given instead of the measured one (may
+                         be given more than once): WHAT is values, minmax or mean,
+                         INDEX counts from 0 in register order, VALUE is a number,
+                         nan, or ovl (1e31, an overflow). Example: --set "values 28
+                         44.2" makes the frequency read 44.2 Hz
+  --values FILE          control file of such lines, one a line, read again whenever
+                         it changes (default LINK.values); its lines replace those of
+                         --set, and removing the file gives the measured values back
   --help, -h             this text
   --version              the program's version
 
@@ -102,6 +111,17 @@ bool ReadOption(OptionReader &r, SimOptions *o) {
     if (r.Is("--speed")) return r.Real(0, 1e6, "a factor above 0, at most 1000000", &o->speed);
     if (r.Is("--logger-records"))
         return r.Number(0, kLoggerCapacity, "a record count", &o->loggerRecords);
+    if (r.Is("--set")) {
+        std::vector<SimOverride> more;
+        std::string error;
+        if (!r.Text("a setting WHAT INDEX VALUE", &text)) return false;
+        if (!ParseOverrides(text, more, error) || more.size() != 1)
+            return r.Fail(NeedsMessage("--set", "WHAT INDEX VALUE", text.c_str()) +
+                          (error.empty() ? "" : ": " + error.substr(error.find(':') + 2)));
+        o->overrides.push_back(more[0]);
+        return true;
+    }
+    if (r.Is("--values")) return r.Text("a control file", &o->valuesPath);
     if (r.Is("--logger-failed"))
         return r.List(0, kLoggerCapacity, "record numbers", &o->failedRecords);
     return r.Unknown();

@@ -18,6 +18,10 @@ struct SimOptions {
     FaultPlan plan;
     double speed = 1.0;
     int loggerRecords = 96;
+    // Hand-set values (override.h): given with --set, and read from the control file (LINK.values
+    // unless --values names another) whenever it changes.
+    std::vector<SimOverride> overrides;
+    std::string valuesPath;
 };
 
 // Reads the command line into `options`; on kBadUsage `error` says why.

@@ -46,7 +46,11 @@ int SetNumber(CtrlRec *c, double v) {
         c->value = v != 0 ? 1 : 0;
         if (c->w) {
             c->w->setProperty("on", c->value != 0);
-            c->w->update();
+            // An activity lamp lit before a blocking exchange must show before it starts.
+            if (c->w->isVisible())
+                c->w->repaint();
+            else
+                c->w->update();
         }
         return 0;
     }
@@ -410,9 +414,13 @@ int SetCtrlAttribute(int panel, int control, int attribute, double value) {
         return SetNumber(c, value);
     case ATTR_INTERVAL: {
         if (c->kind != CTRL_TIMER || !c->timer) return UIE_BAD_ATTRIBUTE;
-        if (!(value >= 0.001) || value > 1e6) return UIE_BAD_VALUE; // never a spinning timer
+        if (!(value >= 0.0) || value > 1e6) return UIE_BAD_VALUE;
         c->interval = value;
-        c->timer->setInterval(static_cast<int>(value * 1000.0 + 0.5));
+        // Interval 0 asks for one tick at once; a single shot, so the timer never spins when
+        // its callback does not set a new interval.
+        c->timer->setSingleShot(value < 0.001);
+        c->timer->setInterval(value < 0.001 ? 0 : static_cast<int>(value * 1000.0 + 0.5));
+        if (c->enabled && !c->timer->isActive()) c->timer->start();
         return 0;
     }
     case ATTR_MIN_VALUE:

@@ -4,6 +4,7 @@
 
 #include "platform/ui/programdir.h"
 
+#include <QClipboard>
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
@@ -209,6 +210,19 @@ int PrintPanel(int panel) {
         return UIE_PRINT_FAILED;
     }
     return 0;
+}
+
+int ClipboardPutText(const char *text) {
+    if (!text) return UIE_MISSING_ARGUMENT;
+    if (!EnsureApp()) return UIE_NO_DISPLAY;
+    QApplication::clipboard()->setText(Q(text));
+    return 0;
+}
+
+int ClipboardGetText(char *text, int size) {
+    if (!text) return UIE_MISSING_ARGUMENT;
+    if (!EnsureApp()) return UIE_NO_DISPLAY;
+    return CopyOut(QApplication::clipboard()->text(), text, size);
 }
 
 int SystemHelp(const char *helpFile, const char *title) {

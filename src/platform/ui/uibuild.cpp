@@ -305,6 +305,8 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
         c->maxLen = a.Int("maxlength", 0);
         if (c->maxLen > 0) e->setMaxLength(c->maxLen);
         e->setText(QString::fromStdString(a.Str("value")));
+        std::string align = a.Str("align", "left");
+        if (align != "left") e->setAlignment(align == "center" ? Qt::AlignHCenter : Qt::AlignRight);
         c->lastText = e->text();
         if (c->mode == VAL_INDICATOR) {
             e->setReadOnly(true);

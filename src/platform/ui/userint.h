@@ -63,7 +63,8 @@ enum {
     ATTR_CTRL_INDEX, // selected entry of a ring or list (int)
     ATTR_CTRL_VAL,   // value (int / double / text by the control's data type)
     ATTR_ENABLED,    // timer running (int)
-    ATTR_INTERVAL,   // timer interval in seconds (double)
+    ATTR_INTERVAL,   // timer interval in seconds (double); 0: one tick at once, then none until
+                     // the next interval is set (the callback re-arms it)
     ATTR_LABEL_TEXT, // caption (text)
     ATTR_LABEL_VISIBLE,
     ATTR_TEXT_COLOR,   // 0xRRGGBB
@@ -248,6 +249,10 @@ int SetPrintAttribute(int attribute, const char *text); // empty text: print to 
 int PrintPanel(int panel);
 
 int SystemHelp(const char *helpFile, const char *title); // shows an HTML page in a help window
+
+// Added: the system clipboard as plain text (a view's values for a spreadsheet or a report).
+int ClipboardPutText(const char *text);
+int ClipboardGetText(char *text, int size); // UIE_BAD_VALUE when it does not fit
 
 // ---- resource bindings ------------------------------------------------------------------------
 // The generated resource header registers a name -> function table for the callbacks named in the

@@ -103,6 +103,33 @@ TEST_F(UiTest, TimersTickOnlyWhileEnabled) {
     EXPECT_TRUE(Calls().empty());
 }
 
+// Interval 0 gives one tick at once and no more until an interval is set again; a callback
+// that re-arms the timer (as the measurement views do) gets its regular ticks from then on.
+TEST_F(UiTest, TimerIntervalZeroTicksOnceAtOnce) {
+    int p = Load(MAIN);
+    ASSERT_EQ(SetCtrlAttribute(p, MAIN_TICK, ATTR_INTERVAL, 10.0), 0);
+    ASSERT_EQ(SetCtrlAttribute(p, MAIN_TICK, ATTR_ENABLED, 1), 0);
+    ASSERT_EQ(SetCtrlAttribute(p, MAIN_TICK, ATTR_INTERVAL, 0.0), 0);
+    EXPECT_TRUE(WaitFor([] { return Calls().size() >= 1; }));
+    RunEventsFor(100);
+    EXPECT_EQ(Calls().size(), 1u) << "a zero interval never spins";
+    Calls().clear();
+    ASSERT_EQ(SetCtrlAttribute(p, MAIN_TICK, ATTR_INTERVAL, 0.02), 0);
+    EXPECT_TRUE(WaitFor([] { return Calls().size() >= 3; })) << "re-armed after the single tick";
+    EXPECT_EQ(SetCtrlAttribute(p, MAIN_TICK, ATTR_INTERVAL, -1.0), UIE_BAD_VALUE);
+    SetCtrlAttribute(p, MAIN_TICK, ATTR_ENABLED, 0);
+}
+
+TEST_F(UiTest, ClipboardHoldsTextRoundTrip) {
+    const char text[] = "U1N\t230.9\tV\nf\t< 45\tHz\t!\n";
+    ASSERT_EQ(ClipboardPutText(text), 0);
+    char back[64];
+    ASSERT_EQ(ClipboardGetText(back, sizeof back), 0);
+    EXPECT_STREQ(back, text);
+    char tiny[4];
+    EXPECT_EQ(ClipboardGetText(tiny, sizeof tiny), UIE_BAD_VALUE);
+}
+
 TEST_F(UiTest, MenuChoicesFireMenuCallbacks) {
     int p = Load(MAIN);
     int mb = LoadMenuBar(p, TESTPAN, BAR);
