@@ -11,14 +11,6 @@
 #include "link/port.h"
 #include "link/report_console.h"
 
-void FormatVersion(int hundredths, char *out, int size) {
-    // The configurator's own "%d.%02d" of value / 100 and value % 100 would print -105 as
-    // "-1.-5"; the sign goes in front instead.
-    int v = hundredths < 0 ? -hundredths : hundredths;
-    std::snprintf(out, static_cast<size_t>(size), "%s%d.%02d", hundredths < 0 ? "-" : "", v / 100,
-                  v % 100);
-}
-
 int CmdInfo() {
     if (!InitInterface(CommPort)) return kExitFailure;
     ReadIdentification(&Lese, 0, 0);

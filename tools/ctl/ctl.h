@@ -7,9 +7,6 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1; // link or file failure, or a refused confirmation
 constexpr int kExitUsage = 2;
 
-// Versions in hundredths as "%d.%02d"; a negative value keeps its sign in front.
-void FormatVersion(int hundredths, char *out, int size);
-
 int CmdInfo();
 int CmdReadConfig(const char *path);
 int CmdSendConfig(const char *path, bool yes);
