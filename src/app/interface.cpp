@@ -34,6 +34,10 @@ const int kLockedDuringSearch[] = {INTERFACE_TYPE,     INTERFACE_PORT,      INTE
                                    INTERFACE_RANGE_32, INTERFACE_RANGE_247, INTERFACE_ADDR,
                                    INTERFACE_OK,       INTERFACE_CANCEL};
 
+// Top of OK and Cancel below the bus group, and without it.
+constexpr int kBusButtonsTop = 426;
+constexpr int kDirectButtonsTop = 186;
+
 void ShowRange() {
     SetCtrlVal(handle, INTERFACE_RANGE_32, Last_Device == 32 ? 1 : 0);
     SetCtrlVal(handle, INTERFACE_RANGE_247, Last_Device == 32 ? 0 : 1);
@@ -90,6 +94,13 @@ void CmSelInterface(int, int, void *, int) {
 void EnableInterfaceSelection() {
     if (handle <= 0) return;
     for (int id : kBusControls) SetCtrlAttribute(handle, id, ATTR_VISIBLE, gWork.type == 1);
+    // Without the bus group the buttons move up and the dialog shrinks around them.
+    const int buttonsTop = gWork.type == 1 ? kBusButtonsTop : kDirectButtonsTop;
+    SetCtrlAttribute(handle, INTERFACE_OK, ATTR_TOP, buttonsTop);
+    SetCtrlAttribute(handle, INTERFACE_CANCEL, ATTR_TOP, buttonsTop);
+    int width = 0;
+    GetPanelAttribute(handle, ATTR_WIDTH, &width);
+    SetPanelSize(handle, buttonsTop + 44, width);
     if (gWork.type == 0 || Search_Result) {
         ClearListCtrl(handle, INTERFACE_ADDR);
         int entry = 0;
@@ -119,8 +130,12 @@ void ShowPortDevice() {
     char state[2 * kSerialTextSize + 16];
     if (!d.present)
         std::snprintf(state, sizeof state, "Not connected now.");
+    else if (!d.mayOpen && d.group[0])
+        std::snprintf(state, sizeof state, "%s%sno permission (join group \"%s\").", d.product,
+                      d.product[0] ? ": " : "", d.group);
     else if (!d.mayOpen)
-        std::snprintf(state, sizeof state, "%s%s%s", d.product, d.product[0] ? ": " : "", d.reason);
+        std::snprintf(state, sizeof state, "%s%sno permission.", d.product,
+                      d.product[0] ? ": " : "");
     else
         std::snprintf(state, sizeof state, "%s%sconnected.", d.product, d.product[0] ? ", " : "");
     SetCtrlVal(handle, INTERFACE_PORT_STATE, state);

@@ -23,16 +23,15 @@ const char *ShortName(const char *device) {
 }
 
 void ShowDetail(const SerialDevice &d) {
-    char text[3 * kSerialTextSize + kPortPathSize];
-    if (!d.present)
-        std::snprintf(text, sizeof text, "%s", d.reason);
-    else if (!d.mayOpen)
-        std::snprintf(text, sizeof text, "%s (%s): %s", d.product, d.device, d.reason);
+    char text[2 * kSerialTextSize + kPortPathSize];
+    if (d.present)
+        std::snprintf(text, sizeof text, "%s, opens %s.", d.product, d.device);
     else
-        std::snprintf(text, sizeof text, "%s, opens %s. Ready to use.", d.product, d.device);
+        std::snprintf(text, sizeof text, "%s: not connected now.", d.path);
     SetCtrlVal(gChooser, PORTDEV_DETAIL, text);
-    SetCtrlAttribute(gChooser, PORTDEV_DETAIL, ATTR_TEXT_COLOR,
-                     d.present && d.mayOpen ? 0x206020 : 0xB02020);
+    const bool usable = d.present && d.mayOpen;
+    SetCtrlVal(gChooser, PORTDEV_REASON, usable ? "Ready to use." : d.present ? d.reason : "");
+    SetCtrlAttribute(gChooser, PORTDEV_REASON, ATTR_TEXT_COLOR, usable ? 0x206020 : 0xB02020);
 }
 
 void Close() {
@@ -69,19 +68,20 @@ int CmChoosePortDevice(int, int, int event, void *, int, int) {
         if (std::strcmp(d.path, current) == 0 || std::strcmp(d.device, current) == 0)
             selected = static_cast<int>(i);
     }
-    if (gFound.empty())
-        SetCtrlVal(gChooser, PORTDEV_DETAIL,
-                   "No serial device found. Plug in the adapter and open this list again, or "
-                   "type the device path below.");
     SetCtrlVal(gChooser, PORTDEV_PATH, current);
     if (selected >= 0) {
         SetCtrlIndex(gChooser, PORTDEV_LIST, selected);
         ShowDetail(gFound[static_cast<size_t>(selected)]);
-    } else if (!gFound.empty()) {
+    } else {
+        // The port's device is not among those found: say what it is now.
         SerialDevice d;
         DescribeSerialDevice(current, &d);
         ShowDetail(d);
     }
+    if (gFound.empty())
+        SetCtrlVal(gChooser, PORTDEV_REASON,
+                   "No serial device found. Plug in the adapter and open this list again, or "
+                   "type the device path below.");
     InstallPopup(gChooser);
     return 0;
 }
