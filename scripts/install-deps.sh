@@ -6,7 +6,7 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 PACKAGES=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6printsupport6 libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libqt6printsupport6 qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   python3 python3-pymodbus python3-serial mbpoll libmodbus-dev

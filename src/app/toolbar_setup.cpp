@@ -17,20 +17,25 @@ namespace {
 struct ButtonInfo {
     int menuItem;
     const char *image;
+    const char *fallback; // description when the resource's ring lacks the entry
 };
 
 // Toolbar order; the descriptions are entries 0..5 of the main window's description ring.
 const ButtonInfo kButtons[] = {
-    {MENU_FILE_NEW, "new.bmp"},          {MENU_FILE_OPEN, "open.bmp"},
-    {MENU_FILE_SAVE, "save.bmp"},        {MENU_DEVICE_SEND, "download.bmp"},
-    {MENU_DEVICE_RECEIVE, "upload.bmp"}, {MENU_FILE_PRINT, "print.bmp"},
+    {MENU_FILE_NEW, "new.bmp", "New configuration"},
+    {MENU_FILE_OPEN, "open.bmp", "Open configuration file"},
+    {MENU_FILE_SAVE, "save.bmp", "Save configuration file"},
+    {MENU_DEVICE_SEND, "download.bmp", "Send configuration to the instrument"},
+    {MENU_DEVICE_RECEIVE, "upload.bmp", "Read configuration from the instrument"},
+    {MENU_FILE_PRINT, "print.bmp", "Print"},
 };
 constexpr int kButtonCount = sizeof kButtons / sizeof kButtons[0];
 constexpr int kSelectorDescription = 6;
+const char kSelectorFallback[] = "Device address";
 constexpr int kSelectorWidth = 45;
 
-// Position of the selector: each button is followed by a separator.
-int gSelectorPosition = 0;
+// The window the toolbar was built on: its description ring names the items.
+int gToolbarWindow = 0;
 // Address shown by each selector entry, in entry order: what the entry's label says.
 int gEntryAddress[32];
 int gEntryCount = 0;
@@ -48,8 +53,10 @@ void ImagePath(const char *image, char *path, int size) {
     }
 }
 
-void Description(int mainWindow, int entry, char *text, int size) {
-    if (GetLabelFromIndex(mainWindow, BKGND_TOOLTIPS, entry, text, size) < 0) text[0] = '\0';
+// The toolbar finds its items by these texts, so none may be empty.
+void Description(int mainWindow, int entry, const char *fallback, char *text, int size) {
+    if (GetLabelFromIndex(mainWindow, BKGND_TOOLTIPS, entry, text, size) < 0 || text[0] == '\0')
+        std::snprintf(text, size, "%s", fallback);
 }
 
 } // namespace
@@ -57,18 +64,17 @@ void Description(int mainWindow, int entry, char *text, int size) {
 ToolbarHandle InitToolbar(int mainWindow) {
     ToolbarHandle tb = Toolbar_New(mainWindow);
     if (!tb) return 0;
+    gToolbarWindow = mainWindow;
     int position = 0;
     char text[256], path[1024];
     for (int k = 0; k < kButtonCount; ++k) {
-        Description(mainWindow, k, text, sizeof text);
+        Description(mainWindow, k, kButtons[k].fallback, text, sizeof text);
         ImagePath(kButtons[k].image, path, sizeof path);
         Toolbar_InsertButton(tb, ++position, path, text, menuHandle, kButtons[k].menuItem);
         Toolbar_InsertSeparator(tb, ++position);
     }
-    Description(mainWindow, kSelectorDescription, text, sizeof text);
-    gSelectorPosition = ++position;
-    gAddrRing =
-        Toolbar_InsertRing(tb, gSelectorPosition, text, kSelectorWidth, RingCallback, nullptr);
+    Description(mainWindow, kSelectorDescription, kSelectorFallback, text, sizeof text);
+    gAddrRing = Toolbar_InsertRing(tb, ++position, text, kSelectorWidth, RingCallback, nullptr);
     gEntryCount = 0;
     InitToolbarDeviceAddr(tb);
     Toolbar_Display(tb);
@@ -76,7 +82,14 @@ ToolbarHandle InitToolbar(int mainWindow) {
 }
 
 void InitToolbarDeviceAddr(ToolbarHandle toolbar) {
-    if (!toolbar || gAddrRing <= 0) return;
+    if (!toolbar) return;
+    // Found by its description, not by counting items: the count is off when an item is not
+    // where the caller expects it.
+    char text[256];
+    int panel = 0, selector = 0;
+    Description(gToolbarWindow, kSelectorDescription, kSelectorFallback, text, sizeof text);
+    if (Toolbar_GetCtrlFromDescription(toolbar, text, &panel, &selector) < 0) return;
+    gAddrRing = selector;
     if (CommType == 1 && Search_Result) {
         Toolbar_ClearRing(toolbar, gAddrRing);
         gEntryCount = 0;
@@ -90,9 +103,9 @@ void InitToolbarDeviceAddr(ToolbarHandle toolbar) {
             gEntryAddress[gEntryCount++] = DevSearch[slot];
         }
         if (selected >= 0) Toolbar_RingSetIndex(toolbar, gAddrRing, selected);
-        Toolbar_SetItemDimmed(toolbar, gSelectorPosition, 0);
+        Toolbar_SetCtrlDimmed(toolbar, gAddrRing, 0);
     } else {
-        Toolbar_SetItemDimmed(toolbar, gSelectorPosition, 1);
+        Toolbar_SetCtrlDimmed(toolbar, gAddrRing, 1);
     }
 }
 

@@ -2,7 +2,6 @@
 #include "config/settings.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,6 +12,7 @@
 #include "inifile/inifile.h"
 #include "link/linksettings.h"
 #include "platform/serial/portmap.h"
+#include "platform/ui/programdir.h"
 
 int Language = 1;
 
@@ -52,17 +52,6 @@ const ShortSetting kRecordSettings[] = {
 
 std::string gPath;
 
-std::string ProgramFolder() {
-    char exe[PATH_MAX];
-    ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) return ".";
-    exe[n] = '\0';
-    std::string path(exe);
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string UserConfigFolder() {
     const char *xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/kr7m";
@@ -74,8 +63,9 @@ std::string UserConfigFolder() {
 std::string SettingsFolder() {
     const char *dir = std::getenv("KR7M_CONFIG_DIR");
     if (dir != nullptr && dir[0] != '\0') return dir;
-    std::string program = ProgramFolder();
-    if (::access(program.c_str(), W_OK | X_OK) == 0) return program;
+    // An installed program never writes into the system's folders, not even as root.
+    std::string program = ExecutableFolder();
+    if (!InstalledLayout() && ::access(program.c_str(), W_OK | X_OK) == 0) return program;
     std::string user = UserConfigFolder();
     return user.empty() ? program : user;
 }

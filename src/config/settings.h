@@ -6,7 +6,8 @@
 // Where the file lives, first match wins:
 //   1. $KR7M_CONFIG_DIR/KR7M.ini when that environment variable is set and not empty (tests and
 //      the run script use it to keep their own settings);
-//   2. KR7M.ini in the folder of the running program, when the user may write there;
+//   2. KR7M.ini in the folder of the running program, when the user may write there and the
+//      program is not installed (platform/ui/programdir.h);
 //   3. $XDG_CONFIG_HOME/kr7m/KR7M.ini, by default ~/.config/kr7m/KR7M.ini (an installed program);
 //      the folder is created when the file is written.
 #pragma once

@@ -1,8 +1,11 @@
 // The console implementation of the reporting seam.
 #include "link/report_console.h"
 
+#include "link/linksettings.h"
 #include "link/messages.h"
+#include "link/port.h"
 #include "link/report.h"
+#include "platform/serial/portmap.h"
 
 #include <cerrno>
 #include <cstring>
@@ -37,6 +40,93 @@ void Wait(double seconds) {
     left.tv_nsec = static_cast<long>((seconds - static_cast<double>(left.tv_sec)) * 1e9);
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {
     }
+}
+
+// The link as a person names it: the port's device path, the instrument talked to and the line
+// settings in force. An open failure happens before OpenedPort is set, so the port asked for
+// is CommPort then.
+struct LinkView {
+    int port;
+    std::string path; // "/dev/ttyUSB0", or "port 9" for a number without a device
+    std::string whom; // "the instrument at address 5", "the instrument"
+    std::string line; // "9600 baud, even parity, 1 stop bit"
+    bool bus;
+};
+
+LinkView DescribeLink() {
+    LinkView v;
+    v.port = CommPortOpen ? OpenedPort : CommPort;
+    const char *device = ComPortDevice(v.port);
+    v.path = device != nullptr ? device : "port " + std::to_string(v.port);
+    v.bus = CommType == 1;
+    v.whom = v.bus ? "the instrument at address " + std::to_string(DeviceAddr) : "the instrument";
+    long baud = 0;
+    int parity = 0, stopBits = 0;
+    LineParameters(&baud, &parity, &stopBits);
+    static const char *const kParityNames[] = {"no parity", "odd parity", "even parity"};
+    v.line = std::to_string(baud) + " baud, " +
+             kParityNames[parity >= 0 && parity <= 2 ? parity : 0] + ", " +
+             std::to_string(stopBits) + (stopBits == 1 ? " stop bit" : " stop bits");
+    return v;
+}
+
+// A detail from the lower layers is a sentence, but not always a finished one.
+std::string Sentence(const std::string &text) {
+    if (text.empty()) return text;
+    char last = text.back();
+    return last == '.' || last == '!' || last == '?' ? text : text + ".";
+}
+
+// What the console shows for an error: the specific cause on the first line, what to check on
+// an indented second one. The link's errors name the device, the instrument and the line
+// settings; other errors put the detail their caller gave before the general text.
+std::string ErrorText(int title, int message, const std::string &detail) {
+    bool linkError = title == 0 && message >= 0 && message <= 4 && message != 3;
+    if (!linkError) {
+        bool known = title >= 0 && title < messages::Count(messages::kErrorTitles) &&
+                     message >= 0 && message < messages::Count(messages::kErrorMessages);
+        std::string general = messages::ErrorMessage(message);
+        // Numbers no table knows stay visible, so that whoever reads the report can find its
+        // origin.
+        if (!known)
+            general = std::string(messages::ErrorTitle(title)) + ": " + general + " (" +
+                      std::to_string(title) + "/" + std::to_string(message) + ")";
+        if (detail.empty()) return general + "\n";
+        return Sentence(detail) + "\n  " + general + "\n";
+    }
+
+    LinkView v = DescribeLink();
+    std::string port = "serial port " + std::to_string(v.port);
+    if (message == 0 || message == 1) {
+        if (!detail.empty()) return "Cannot open " + port + ": " + Sentence(detail) + "\n";
+        return "Cannot open " + port + " (" + v.path + ").\n  " +
+               (message == 0 ? "Check that the device exists and that no other program uses it."
+                             : "Check the device and the port's device path in the interface "
+                               "settings.") +
+               "\n";
+    }
+    std::string where = v.whom + " on " + v.path + (v.bus ? "" : " (direct connection)");
+    std::string head = message == 2 ? "No answer from " + where + "."
+                       : detail.empty()
+                           ? "Faulty answer (wrong length or checksum) from " + where + "."
+                           : "No usable answer from " + where + ".";
+    if (!detail.empty()) return head + "\n  " + Sentence(detail) + "\n";
+    std::string check;
+    if (message == 2 && v.bus) {
+        check = "Check the cable, that the instrument's bus address is " +
+                std::to_string(DeviceAddr) + " and that it runs at " + v.line + ".";
+    } else if (message == 2) {
+        check = "Check the cable, and that the instrument is on the direct connection "
+                "(address 255, " +
+                v.line + "); an instrument on a bus is reached through its bus address.";
+    } else if (v.bus) {
+        check = "Check that the instrument runs at " + v.line +
+                ", that no other instrument on the bus has address " + std::to_string(DeviceAddr) +
+                ", and the bus wiring and its termination.";
+    } else {
+        check = "Check the cable and that nothing else is connected to the line (" + v.line + ").";
+    }
+    return head + "\n  " + check + "\n";
 }
 
 // Reads one answer line: 1 only for "y" or "yes" in any case, 0 for anything else, -1 when the
@@ -90,9 +180,7 @@ int Error(int title, int message) {
     gReport.lastErrorMessage = message;
     std::snprintf(gReport.lastErrorDetail, sizeof gReport.lastErrorDetail, "%s", gDetail.c_str());
     if (gOut != nullptr) {
-        std::fprintf(gOut, "error %d/%d: %s: %s\n", title, message, messages::ErrorTitle(title),
-                     messages::ErrorMessage(message));
-        if (!gDetail.empty()) std::fprintf(gOut, "  %s\n", gDetail.c_str());
+        std::fputs(ErrorText(title, message, gDetail).c_str(), gOut);
         std::fflush(gOut);
     }
     gDetail.clear();

@@ -1,7 +1,10 @@
 // The console reporter: what it prints, how it answers, what it remembers.
+#include "link/linksettings.h"
 #include "link/messages.h"
+#include "link/port.h"
 #include "link/report.h"
 #include "link/report_console.h"
+#include "platform/serial/portmap.h"
 
 #include <gtest/gtest.h>
 
@@ -39,17 +42,15 @@ FILE *Input(const char *text) {
     return f;
 }
 
-TEST(ConsoleReport, ErrorPrintsTextsAndDetailOnce) {
+TEST(ConsoleReport, ErrorPrintsDetailFirstAndOnce) {
     Console_ResetCounts();
     Capture out;
-    SetErrorDetail("/dev/ttyUSB0: Permission denied. Add yourself to the group dialout.");
-    EXPECT_EQ(Error(0, 0), 1);
+    SetErrorDetail("/tmp/plant.KR7: the line of values is missing");
     EXPECT_EQ(Error(3, 6), 1);
-    std::string text = out.Text();
-    EXPECT_EQ(text, std::string("error 0/0: Communication error: ") + messages::ErrorMessage(0) +
-                        "\n  /dev/ttyUSB0: Permission denied. Add yourself to the group "
-                        "dialout.\nerror 3/6: Configuration file: The file is not a valid "
-                        "configuration file.\n");
+    EXPECT_EQ(Error(3, 6), 1);
+    EXPECT_EQ(out.Text(), "/tmp/plant.KR7: the line of values is missing.\n"
+                          "  The file is not a valid configuration file.\n"
+                          "The file is not a valid configuration file.\n");
     const ConsoleReport &r = Console_Report();
     EXPECT_EQ(r.errors, 2);
     EXPECT_EQ(r.lastErrorTitle, 3);
@@ -57,13 +58,88 @@ TEST(ConsoleReport, ErrorPrintsTextsAndDetailOnce) {
     EXPECT_STREQ(r.lastErrorDetail, "");
 }
 
+TEST(ConsoleReport, DetailKeptForTheLastError) {
+    Console_ResetCounts();
+    Capture out;
+    SetErrorDetail("/dev/ttyUSB0: permission denied.");
+    Error(0, 0);
+    EXPECT_STREQ(Console_Report().lastErrorDetail, "/dev/ttyUSB0: permission denied.");
+    EXPECT_EQ(out.Text().find("error "), std::string::npos) << "no numbered prefix";
+}
+
 TEST(ConsoleReport, UnknownNumbersStillReadable) {
     Capture out;
     Error(42, -1);
     Warnung(-3, 99);
     std::string text = out.Text();
-    EXPECT_NE(text.find("error 42/-1: Error: An error occurred."), std::string::npos) << text;
+    EXPECT_NE(text.find("Error: An error occurred. (42/-1)\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Confirm: Continue?"), std::string::npos) << text;
+}
+
+// The link's errors name the device path, the instrument and the line settings in force.
+TEST(ConsoleReport, LinkErrorsNameDeviceInstrumentAndLine) {
+    struct Case {
+        const char *name;
+        int commType, address, baud, parity;
+        int port;           // CommPort
+        int openedPort;     // 0: the port is not open
+        const char *detail; // nullptr: none
+        int message;        // of title 0
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"bus, no answer", 1, 5, 4, 3, 3, 3, nullptr, 2,
+         "No answer from the instrument at address 5 on /dev/ttyS3.\n"
+         "  Check the cable, that the instrument's bus address is 5 and that it runs at 19200 "
+         "baud, no parity, 1 stop bit.\n"},
+        {"direct ignores the bus line", 0, 5, 0, 2, 3, 3, nullptr, 2,
+         "No answer from the instrument on /dev/ttyS3 (direct connection).\n"
+         "  Check the cable, and that the instrument is on the direct connection (address 255, "
+         "9600 baud, even parity, 1 stop bit); an instrument on a bus is reached through its "
+         "bus address.\n"},
+        {"even parity index", 1, 247, 3, 1, 3, 3, nullptr, 4,
+         "Faulty answer (wrong length or checksum) from the instrument at address 247 on "
+         "/dev/ttyS3.\n"
+         "  Check that the instrument runs at 9600 baud, even parity, 2 stop bits, that no other "
+         "instrument on the bus has address 247, and the bus wiring and its termination.\n"},
+        {"odd parity index", 1, 9, 0, 2, 3, 3, nullptr, 2,
+         "No answer from the instrument at address 9 on /dev/ttyS3.\n"
+         "  Check the cable, that the instrument's bus address is 9 and that it runs at 1200 "
+         "baud, odd parity, 2 stop bits.\n"},
+        {"direct, faulty", 0, 9, 0, 0, 3, 3, nullptr, 4,
+         "Faulty answer (wrong length or checksum) from the instrument on /dev/ttyS3 (direct "
+         "connection).\n"
+         "  Check the cable and that nothing else is connected to the line (9600 baud, even "
+         "parity, 1 stop bit).\n"},
+        {"the open port, not the asked one", 1, 7, 3, 0, 3, 6, "The adapter is gone", 4,
+         "No usable answer from the instrument at address 7 on /dev/ttyS6.\n"
+         "  The adapter is gone.\n"},
+        {"open failure with its cause", 1, 7, 3, 0, 4, 0, "/dev/ttyS4 is in use.", 0,
+         "Cannot open serial port 4: /dev/ttyS4 is in use.\n"},
+        {"open failure without cause", 1, 7, 3, 0, 4, 0, nullptr, 1,
+         "Cannot open serial port 4 (/dev/ttyS4).\n"
+         "  Check the device and the port's device path in the interface settings.\n"},
+        {"port without a device", 0, 7, 3, 0, 9, 0, nullptr, 0,
+         "Cannot open serial port 9 (port 9).\n"
+         "  Check that the device exists and that no other program uses it.\n"},
+    };
+    for (int p = 1; p <= 8; ++p)
+        ASSERT_EQ(SetComPortDevice(p, ("/dev/ttyS" + std::to_string(p)).c_str()), 0);
+    for (const Case &c : cases) {
+        CommType = c.commType;
+        DeviceAddr = c.address;
+        Baudrate = c.baud;
+        Parity = c.parity;
+        CommPort = c.port;
+        CommPortOpen = c.openedPort != 0;
+        OpenedPort = c.openedPort;
+        Capture out;
+        if (c.detail) SetErrorDetail(c.detail);
+        Error(0, c.message);
+        EXPECT_EQ(out.Text(), c.expected) << c.name;
+    }
+    CommPortOpen = 0;
+    ResetComPortDevices();
 }
 
 TEST(ConsoleReport, WarnungAnswers) {

@@ -111,7 +111,9 @@ TEST_F(CtlSim, InfoShowsVersionsRatingsAndDeviceType) {
     EXPECT_NE(r.out.find("Version 2:      0.05\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Rated current:  1.00 A (100)"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Rated voltage:  500 V"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Device type:    4B 52 37 4D 01 01"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Device type:    KR7M, with option module, 1 A (4B 52 37 4D 01 01)\n"),
+              std::string::npos)
+        << r.out;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(sim.CountRequests("10"), 0); // reading writes nothing
 }
@@ -153,7 +155,8 @@ TEST_F(CtlSim, RatedCurrentMismatchWritesNothing) {
         const char *simRated;
         const char *message;
     };
-    const Case cases[] = {{100, "5", "error 4/7"}, {500, "1", "error 4/8"}};
+    const Case cases[] = {{100, "5", "is for a 1 A instrument, but the instrument is a 5 A"},
+                          {500, "1", "is for a 5 A instrument, but the instrument is a 1 A"}};
     for (const Case &c : cases) {
         std::string file = WriteSample(Sample(c.fileRatedI), "mismatch.KR7");
         Sim sim({"--rated-current", c.simRated});
@@ -191,19 +194,35 @@ TEST_F(CtlSim, BusOperationSendsTheLinksAddressAndLineSettings) {
     std::string file = WriteSample(Sample(500), "bus.KR7");
     Sim sim({"--bus", "5,9"});
     ASSERT_TRUE(sim.Ready());
-    std::vector<std::string> link = {"--device", sim.Link(), "--bus", "9",       "--baud",
-                                     "4",        "--parity", "3",     "--no-rts"};
-    std::vector<std::string> send = link, read = link;
-    send.insert(send.end(), {"send-config", file, "--yes"});
-    RunResult s = Ctl(send);
-    ASSERT_EQ(s.status, 0) << s.err;
-    std::string back = config.File("bus-back.KR7");
-    read.insert(read.end(), {"read-config", back});
-    ASSERT_EQ(Ctl(read).status, 0);
-    record got = Load(back);
-    EXPECT_EQ(got.DevAddr, 9);
-    EXPECT_EQ(got.DevBaud, 4 + 8 * 3);
-    ExpectSameSettings(Sample(500), got);
+    // The same line settings by index, by rate and name, and in the "--opt=value" form; what
+    // reaches the instrument's bus settings shows which index each became.
+    struct Case {
+        std::vector<std::string> line;
+        int devBaud;
+    };
+    const Case cases[] = {
+        {{"--baud", "4", "--parity", "3"}, 4 + 8 * 3},
+        {{"--baud", "19200", "--parity", "none1"}, 4 + 8 * 3},
+        {{"--baud=2400", "--parity=odd"}, 1 + 8 * 2},
+        {{"--baud", "4800", "--parity", "even"}, 2 + 8 * 1},
+        {{"--baud=9600", "--parity=none"}, 3 + 8 * 0},
+    };
+    for (const Case &c : cases) {
+        std::string what = c.line[0] + " " + c.line[1];
+        std::vector<std::string> link = {"--device", sim.Link(), "--bus=9", "--no-rts"};
+        link.insert(link.end(), c.line.begin(), c.line.end());
+        std::vector<std::string> send = link, read = link;
+        send.insert(send.end(), {"send-config", file, "--yes"});
+        RunResult s = Ctl(send, "", false);
+        ASSERT_EQ(s.status, 0) << what << s.err;
+        std::string back = config.File("bus-back.KR7");
+        read.insert(read.end(), {"read-config", back});
+        ASSERT_EQ(Ctl(read, "", false).status, 0) << what;
+        record got = Load(back);
+        EXPECT_EQ(got.DevAddr, 9) << what;
+        EXPECT_EQ(got.DevBaud, c.devBaud) << what;
+        ExpectSameSettings(Sample(500), got);
+    }
     // The other instrument on the bus was not touched.
     std::vector<std::string> other = {
         "--device", sim.Link(), "--bus", "5", "--no-rts", "read-config", config.File("other.KR7")};
@@ -220,13 +239,17 @@ TEST_F(CtlSim, Probe) {
         const char *text;
     };
     const Case cases[] = {{"5", 0, "Address 5 answered\n"},
-                          {"6", 1, "Address 6 did not answer\n"},
-                          {"255", 1, "Address 255 did not answer\n"}};
+                          {"200", 0, "Address 200 answered\n"},
+                          {"6", 1, "Address 6 did not answer\n"}};
     for (const Case &c : cases) {
         RunResult r = Ctl({"--device", sim.Link(), "--bus", "5", "--no-rts", "probe", c.address});
         EXPECT_EQ(r.status, c.status) << c.address;
         EXPECT_EQ(r.out, c.text);
     }
+    // An address is a bus address: without --bus the probe still talks on the bus line.
+    RunResult r = Ctl({"--device", sim.Link(), "--no-rts", "probe", "200"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Address 200 answered\n");
 }
 
 TEST_F(CtlSim, LinkFailuresAndRetries) {
@@ -237,9 +260,15 @@ TEST_F(CtlSim, LinkFailuresAndRetries) {
         int requests;        // identification requests that reached the simulator
     };
     const Case cases[] = {
-        {{"--fault", "drop"}, 1, "error 0/2", 4},
-        {{"--fault", "crc"}, 1, "error 0/4", 4},
-        {{"--fault", "short"}, 1, "error 0/4", 4},
+        {{"--fault", "drop"}, 1, "No answer from the instrument on ", 4},
+        {{"--fault", "crc"},
+         1,
+         "Faulty answer (wrong length or checksum) from the instrument on ",
+         4},
+        {{"--fault", "short"},
+         1,
+         "Faulty answer (wrong length or checksum) from the instrument on ",
+         4},
         {{"--fault", "crc:first=3"}, 0, "", 4},
         {{"--fault", "drop:first=2"}, 0, "", 3},
         // The late answer arrives while the link pauses before its next attempt; it must not
@@ -253,13 +282,18 @@ TEST_F(CtlSim, LinkFailuresAndRetries) {
         std::string what = c.simOptions[1];
         EXPECT_EQ(r.status, c.status) << what << r.err;
         if (*c.message) {
-            EXPECT_NE(r.err.find(c.message), std::string::npos) << what << r.err;
+            // The cause first, with the device it happened on; nothing before it.
+            EXPECT_EQ(r.err.find(std::string(c.message) + sim.Link() + " (direct connection)."), 0u)
+                << what << r.err;
         } else {
             EXPECT_EQ(r.err, "") << what;
         }
         if (c.status == 0) {
             EXPECT_NE(r.out.find("Version 1:      1.23"), std::string::npos) << what << r.out;
-            EXPECT_NE(r.out.find("Device type:    4B 52 37 4D 01 05"), std::string::npos) << what;
+            EXPECT_NE(
+                r.out.find("Device type:    KR7M, with option module, 5 A (4B 52 37 4D 01 05)"),
+                std::string::npos)
+                << what;
         }
         std::string log = sim.Log();
         int ident = 0;
@@ -269,10 +303,24 @@ TEST_F(CtlSim, LinkFailuresAndRetries) {
         EXPECT_EQ(ident, c.requests) << what;
     }
 
+    // A bus address nobody has: the message names it and the line it was asked on.
+    {
+        Sim sim({"--bus", "5"});
+        ASSERT_TRUE(sim.Ready());
+        RunResult r =
+            Ctl({"--device", sim.Link(), "--bus", "6", "--no-rts", "--parity", "even", "info"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "No answer from the instrument at address 6 on " + sim.Link() +
+                             ".\n  Check the cable, that the instrument's bus address is 6 and "
+                             "that it runs at 1200 baud, even parity, 2 stop bits.\n");
+    }
+
     // No instrument at all: a path that does not exist.
     RunResult r = Ctl({"--device", config.File("no-such-tty"), "info"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("error 0/0"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Cannot open serial port 1: " + config.File("no-such-tty") + ": no such"),
+              0u)
+        << r.err;
 }
 
 TEST_F(CtlSim, FileFailuresKeepFilesWhole) {
@@ -286,7 +334,8 @@ TEST_F(CtlSim, FileFailuresKeepFilesWhole) {
     std::fclose(f);
     RunResult r = Ctl({"--device", sim.Link(), "send-config", bad, "--yes"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("error 3/6"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err, bad + ": the caption line has 3 column separators, 25 expected.\n"
+                           "  The file is not a valid configuration file.\n");
     EXPECT_EQ(sim.CountRequests("03") + sim.CountRequests("10"), 0);
 
     // An existing file is replaced only when the read succeeded.
@@ -308,6 +357,12 @@ TEST_F(CtlSim, UsageErrors) {
         {"--port", "9", "info"},
         {"--bus", "248", "info"},
         {"--parity", "-1", "info"},
+        {"--parity", "mark", "info"},
+        {"--baud", "9601", "info"},
+        {"--baud=5", "info"},
+        {"probe", "255"},
+        {"probe", "0"},
+        {"--bus=0", "info"},
         {"--yes", "info"},
         {"--colour", "info"},
     };
@@ -319,6 +374,9 @@ TEST_F(CtlSim, UsageErrors) {
         EXPECT_NE(r.err.find("kr7mctl: "), std::string::npos) << what;
         EXPECT_EQ(r.out, "") << what;
     }
+    RunResult probe = Ctl({"probe", "255"}, "", false);
+    EXPECT_EQ(probe.err, "kr7mctl: probe needs a bus address 1..247, not '255'\n"
+                         "Try 'kr7mctl --help'.\n");
     RunResult help = Ctl({"--help"}, "", false);
     EXPECT_EQ(help.status, 0);
     for (const char *word : {"info", "read-config", "send-config", "probe", "--device", "--bus"})

@@ -5,13 +5,38 @@
 #include "config/commands.h"
 #include "config/configfile.h"
 #include "config/record.h"
+#include "config/settings.h"
 #include "config/transfer.h"
 #include "ctl/ctl.h"
 #include "link/linksettings.h"
 #include "link/port.h"
 #include "link/report_console.h"
+#include "platform/serial/portmap.h"
 
-int CmdInfo() {
+int ApplyCtlOptions(const CtlOptions &o) {
+    LoadINIDefault();
+    ReadINIFile();
+    InitNeueDatei();
+
+    if (o.port) CommPort = o.port;
+    if (!o.device.empty() && SetComPortDevice(CommPort, o.device.c_str()) != 0) {
+        std::fprintf(stderr, "kr7mctl: port %d cannot take the device path %s\n", CommPort,
+                     o.device.c_str());
+        return kExitUsage;
+    }
+    if (o.bus) {
+        CommType = 1;
+        DeviceAddr = o.bus;
+    } else if (o.port || !o.device.empty()) {
+        CommType = 0;
+    }
+    if (o.baud >= 0) Baudrate = o.baud;
+    if (o.parity >= 0) Parity = o.parity;
+    if (o.noRts) RTSFlow = 0;
+    return kExitOk;
+}
+
+int CmdInfo(const CtlOptions &) {
     if (!InitInterface(CommPort)) return kExitFailure;
     ReadIdentification(&Lese, 0, 0);
     CloseInterface();
@@ -25,15 +50,14 @@ int CmdInfo() {
     std::printf("Rated current:  %d.%02d A (%d)\n", Lese.RatedI / 100, std::abs(Lese.RatedI % 100),
                 Lese.RatedI);
     std::printf("Rated voltage:  %d V\n", Lese.RatedU);
-    std::printf("Device type:   ");
-    for (int i = 0; i < 6; ++i) std::printf(" %02X", Devtype[i]);
-    std::printf("\n");
+    std::printf("Device type:    %s\n", DescribeDevtype(Devtype).c_str());
     return kExitOk;
 }
 
-int CmdReadConfig(const char *path) {
+int CmdReadConfig(const CtlOptions &o) {
     // Exactly what the window's "receive from instrument" does to the edited configuration,
     // then what its save does with it.
+    const char *path = o.args[0].c_str();
     if (!AdoptDeviceConfiguration()) return kExitFailure;
     if (!WriteConfigFile(path, &Konf, kEnglishCaptions, ConfigStampNow(), ConfigShownOf(&Konf)))
         return kExitFailure;
@@ -41,9 +65,10 @@ int CmdReadConfig(const char *path) {
     return kExitOk;
 }
 
-int CmdSendConfig(const char *path, bool yes) {
+int CmdSendConfig(const CtlOptions &o) {
+    const char *path = o.args[0].c_str();
     if (!OpenConfigFile(path, &Konf)) return kExitFailure;
-    Console_SetAnswer(yes ? kConsoleAnswerYes : kConsoleAnswerAsk);
+    Console_SetAnswer(o.yes ? kConsoleAnswerYes : kConsoleAnswerAsk);
     int warningsBefore = Console_Report().warnings;
     int r = SendConfiguration();
     if (r == 1) {
@@ -56,10 +81,15 @@ int CmdSendConfig(const char *path, bool yes) {
     return kExitFailure;
 }
 
-int CmdProbe(int address) {
+int CmdProbe(const CtlOptions &o) {
+    long address = 0;
+    ParseNumber(o.args[0], kFirstBusAddress, kLastBusAddress, &address);
+    // An address means something only on the bus: the probe talks on the bus line whatever
+    // connection the settings name, as the interface dialog's search does.
+    CommType = 1;
     if (!InitInterface(CommPort)) return kExitFailure;
-    int answered = Diagnose(CommPort, address);
+    int answered = Diagnose(CommPort, static_cast<int>(address));
     CloseInterface();
-    std::printf("Address %d %s\n", address, answered ? "answered" : "did not answer");
+    std::printf("Address %ld %s\n", address, answered ? "answered" : "did not answer");
     return answered ? kExitOk : kExitFailure;
 }

@@ -1,92 +1,260 @@
 #!/usr/bin/env python3
-"""Draws the toolbar images (new, open, save, download, upload, print) as 32-bit BMP files.
+"""Draws the toolbar images and the program's icon from one set of vector shapes.
 
-Standard library only. Each image is drawn on a 4x finer grid from simple shapes and then averaged
-down to 24x24 pixels, so edges are smooth; the alpha channel keeps the toolbar's own background.
+Standard library only. Every image is a list of filled shapes (polygons, even-odd rule) on a grid
+of whole pixels, written three ways from the same shapes:
 
-Usage: draw_icons.py [OUTPUT_DIR]    (default: the resources folder beside this script's tools/)
+- resources/<name>.svg: the toolbar images as vector files. They are drawn on a 24-pixel grid and
+  say they are 20 pixels large: the toolbar shows its images at 1.2 times their size, so each edge
+  lands on a whole pixel at 24 pixels (and at 48 on a screen of twice the density).
+- resources/<name>.bmp: the same images as 20x20 32-bit bitmaps with alpha, the names the program
+  asks for, used when a vector file is missing.
+- resources/kr7m.svg and packaging/icons/kr7m-<size>.png: the program's icon for the desktop.
+
+Usage: draw_icons.py [RESOURCES_DIR [ICONS_DIR]]   (defaults: resources/ and packaging/icons/)
 """
 
+import math
 import os
 import struct
 import sys
+import zlib
 
-SIZE = 24
-SCALE = 4
-FINE = SIZE * SCALE
+# ---- shapes ----------------------------------------------------------------------------------
+# A shape is (colour, [subpath, ...]); a subpath is a closed list of (x, y) points. Colours are
+# (r, g, b) or (r, g, b, a).
 
 
-class Canvas:
-    """An RGBA canvas in the fine grid; coordinates are given in final-pixel units."""
+def rect(x0, y0, x1, y1, radius=0.0):
+    """A rectangle, its corners rounded with the radius."""
+    if radius <= 0:
+        return [(x0, y0), (x1, y0), (x1, y1), (x0, y1)]
+    pts = []
+    corners = [(x1 - radius, y0 + radius, -90), (x1 - radius, y1 - radius, 0),
+               (x0 + radius, y1 - radius, 90), (x0 + radius, y0 + radius, 180)]
+    for cx, cy, start in corners:
+        for step in range(7):
+            a = math.radians(start + step * 15)
+            pts.append((cx + radius * math.cos(a), cy + radius * math.sin(a)))
+    return pts
 
-    def __init__(self):
-        self.px = [[(0, 0, 0, 0)] * FINE for _ in range(FINE)]
 
-    def _put(self, x, y, color):
-        if 0 <= x < FINE and 0 <= y < FINE:
-            self.px[y][x] = color + (255,) if len(color) == 3 else color
+def circle(cx, cy, r, steps=48):
+    return [(cx + r * math.cos(2 * math.pi * k / steps), cy + r * math.sin(2 * math.pi * k / steps))
+            for k in range(steps)]
 
-    def rect(self, x0, y0, x1, y1, color):
-        """Fills the rectangle [x0, x1) x [y0, y1)."""
-        for y in range(round(y0 * SCALE), round(y1 * SCALE)):
-            for x in range(round(x0 * SCALE), round(x1 * SCALE)):
-                self._put(x, y, color)
 
-    def frame(self, x0, y0, x1, y1, color, width=1.0):
-        self.rect(x0, y0, x1, y0 + width, color)
-        self.rect(x0, y1 - width, x1, y1, color)
-        self.rect(x0, y0, x0 + width, y1, color)
-        self.rect(x1 - width, y0, x1, y1, color)
+def ring(outer, inner):
+    """An outline: the area between two closed paths (even-odd)."""
+    return [outer, inner]
 
-    def polygon(self, points, color):
-        """Fills a polygon (even-odd rule), sampling each fine pixel at its centre."""
-        pts = [(px * SCALE, py * SCALE) for px, py in points]
-        ys = [p[1] for p in pts]
-        for y in range(max(0, int(min(ys))), min(FINE, int(max(ys)) + 1)):
-            cy = y + 0.5
-            xs = []
+
+def bar(x0, y0, x1, y1, width):
+    """A straight stroke with square ends."""
+    dx, dy = x1 - x0, y1 - y0
+    length = math.hypot(dx, dy) or 1.0
+    nx, ny = -dy / length * width / 2, dx / length * width / 2
+    return [(x0 + nx, y0 + ny), (x1 + nx, y1 + ny), (x1 - nx, y1 - ny), (x0 - nx, y0 - ny)]
+
+
+# ---- palette: one set of colours for every image ------------------------------------------------
+INK = (52, 64, 82)          # outlines and dark parts
+PAPER = (255, 255, 255)
+PAPER_LINE = (190, 199, 212)
+BLUE = (33, 118, 210)
+BLUE_DARK = (22, 82, 155)
+GREEN = (36, 160, 90)
+AMBER = (244, 184, 64)
+AMBER_DARK = (212, 146, 36)
+METAL = (214, 221, 230)
+BODY = (96, 110, 130)
+SCREEN = (28, 40, 52)
+LED = (84, 214, 130)
+
+
+def toolbar_new():
+    page = [(5, 2), (14, 2), (19, 7), (19, 22), (5, 22)]
+    inner = [(6, 3), (13.586, 3), (18, 7.414), (18, 21), (6, 21)]
+    return [
+        (INK, [page]),
+        (PAPER, [inner]),
+        (INK, [[(13, 2), (14, 2), (14, 7), (19, 7), (19, 8), (13, 8)]]),
+        (PAPER_LINE, [rect(8, 11, 16, 12), rect(8, 14, 13, 15)]),
+        (PAPER, [circle(17, 17, 6)]),
+        (GREEN, [circle(17, 17, 5)]),
+        (PAPER, [[(16, 14), (18, 14), (18, 16), (20, 16), (20, 18), (18, 18), (18, 20), (16, 20),
+                  (16, 18), (14, 18), (14, 16), (16, 16)]]),
+    ]
+
+
+def toolbar_open():
+    back = [(2, 4), (9, 4), (11, 6), (20, 6), (20, 20), (2, 20)]
+    return [
+        (AMBER_DARK, [back]),
+        (PAPER, [rect(4, 8, 18, 14)]),
+        (PAPER_LINE, [rect(6, 10, 16, 11)]),
+        (AMBER, [[(5, 11), (23, 11), (20, 20), (2, 20)]]),
+    ]
+
+
+def toolbar_save():
+    body = [(3, 3), (18, 3), (21, 6), (21, 21), (3, 21)]
+    return [
+        (BLUE_DARK, [body]),
+        (BLUE, [[(4, 4), (17.586, 4), (20, 6.414), (20, 20), (4, 20)]]),
+        (METAL, [rect(7, 4, 16, 9)]),
+        (BLUE_DARK, [rect(12, 5, 14, 8)]),
+        (PAPER, [rect(6, 12, 18, 20, 1)]),
+        (PAPER_LINE, [rect(8, 14, 16, 15), rect(8, 17, 14, 18)]),
+    ]
+
+
+def instrument():
+    """The instrument, in the lower part of the image: a case with a lit display."""
+    return [
+        (INK, [rect(3, 13, 21, 22, 2)]),
+        (BODY, [rect(4, 14, 20, 21, 1)]),
+        (SCREEN, [rect(6, 16, 15, 19)]),
+        (LED, [rect(7, 17, 9, 18), rect(10, 17, 12, 18), rect(13, 17, 14, 18)]),
+        (LED, [rect(17, 16, 18, 17)]),
+    ]
+
+
+def toolbar_download():
+    # The configuration goes down into the instrument.
+    return instrument() + [
+        (GREEN, [rect(10, 1, 14, 7)]),
+        (GREEN, [[(6, 6), (18, 6), (12, 12)]]),
+    ]
+
+
+def toolbar_upload():
+    # The configuration comes up out of the instrument.
+    return instrument() + [
+        (BLUE, [[(6, 7), (18, 7), (12, 1)]]),
+        (BLUE, [rect(10, 6, 14, 12)]),
+    ]
+
+
+def toolbar_print():
+    return [
+        (INK, [rect(6, 2, 18, 9)]),
+        (PAPER, [rect(7, 3, 17, 9)]),
+        (INK, [rect(2, 8, 22, 18, 2)]),
+        (BODY, [rect(3, 9, 21, 17, 1)]),
+        (LED, [rect(17, 11, 19, 12)]),
+        (INK, [rect(6, 14, 18, 22)]),
+        (PAPER, [rect(7, 15, 17, 21)]),
+        (PAPER_LINE, [rect(9, 17, 15, 18), rect(9, 19, 13, 20)]),
+    ]
+
+
+def program_icon():
+    """The program's icon on a 64 grid: the instrument's front, a wave on its display."""
+    wave_top, wave = [], []
+    for k in range(41):
+        x = 14 + 36 * k / 40
+        wave_top.append((x, 31 - 8 * math.sin(2 * math.pi * k / 40)))
+    wave = wave_top + [(x, y + 3.5) for x, y in reversed(wave_top)]
+    return [
+        (BLUE_DARK, [rect(4, 4, 60, 60, 10)]),
+        (BLUE, [rect(6, 6, 58, 58, 8)]),
+        (SCREEN, [rect(11, 13, 53, 47, 4)]),
+        (LED, [wave]),
+        (METAL, [rect(12, 51, 22, 54, 1.5), rect(27, 51, 37, 54, 1.5), rect(42, 51, 52, 54, 1.5)]),
+    ]
+
+
+TOOLBAR = {
+    "new": toolbar_new,
+    "open": toolbar_open,
+    "save": toolbar_save,
+    "download": toolbar_download,
+    "upload": toolbar_upload,
+    "print": toolbar_print,
+}
+TOOLBAR_GRID = 24     # units of the shapes above
+TOOLBAR_STATED = 20   # size the vector files state; shown at 1.2 times that: 24 pixels
+BITMAP_SIZE = 20
+ICON_GRID = 64
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+
+
+# ---- writers ---------------------------------------------------------------------------------
+def hex_colour(colour):
+    return "#%02x%02x%02x" % colour[:3]
+
+
+def svg_text(shapes, grid, stated):
+    out = ['<?xml version="1.0" encoding="UTF-8"?>',
+           f'<svg xmlns="http://www.w3.org/2000/svg" width="{stated}" height="{stated}" '
+           f'viewBox="0 0 {grid} {grid}">']
+    for colour, paths in shapes:
+        d = " ".join("M" + " L".join(f"{x:.3f} {y:.3f}".replace(".000", "") for x, y in path) + "Z"
+                     for path in paths)
+        opacity = f' fill-opacity="{colour[3] / 255:.3f}"' if len(colour) == 4 else ""
+        out.append(f'  <path fill="{hex_colour(colour)}"{opacity} fill-rule="evenodd" d="{d}"/>')
+    out.append("</svg>")
+    return "\n".join(out) + "\n"
+
+
+def rasterize(shapes, grid, size, sub=8):
+    """Paints the shapes at size x size pixels: exact coverage across, `sub` samples down."""
+    scale = size / grid
+    pixels = [[(0.0, 0.0, 0.0, 0.0)] * size for _ in range(size)]
+    for colour, paths in shapes:
+        alpha = (colour[3] / 255) if len(colour) == 4 else 1.0
+        edges = []
+        for path in paths:
+            pts = [(x * scale, y * scale) for x, y in path]
             for i in range(len(pts)):
                 (ax, ay), (bx, by) = pts[i], pts[(i + 1) % len(pts)]
-                if (ay <= cy < by) or (by <= cy < ay):
-                    xs.append(ax + (cy - ay) * (bx - ax) / (by - ay))
-            xs.sort()
+                if ay != by:
+                    edges.append((ax, ay, bx, by))
+        cover = [[0.0] * size for _ in range(size)]
+        for row in range(size * sub):
+            cy = (row + 0.5) / sub
+            xs = sorted(ax + (cy - ay) * (bx - ax) / (by - ay) for ax, ay, bx, by in edges
+                        if (ay <= cy < by) or (by <= cy < ay))
+            line = cover[row // sub]
             for a, b in zip(xs[0::2], xs[1::2]):
-                for x in range(max(0, int(a + 0.5)), min(FINE, int(b + 0.5))):
-                    self._put(x, y, color)
-
-    def line(self, x0, y0, x1, y1, color, width=1.0):
-        """A straight stroke as a thin polygon."""
-        dx, dy = x1 - x0, y1 - y0
-        length = (dx * dx + dy * dy) ** 0.5 or 1.0
-        nx, ny = -dy / length * width / 2, dx / length * width / 2
-        self.polygon([(x0 + nx, y0 + ny), (x1 + nx, y1 + ny), (x1 - nx, y1 - ny),
-                      (x0 - nx, y0 - ny)], color)
-
-    def downsample(self):
-        """Averages each SCALE x SCALE block into one pixel (colour weighted by alpha)."""
-        out = []
-        for y in range(SIZE):
-            row = []
-            for x in range(SIZE):
-                r = g = b = a = 0
-                for sy in range(SCALE):
-                    for sx in range(SCALE):
-                        pr, pg, pb, pa = self.px[y * SCALE + sy][x * SCALE + sx]
-                        r += pr * pa
-                        g += pg * pa
-                        b += pb * pa
-                        a += pa
-                n = SCALE * SCALE
-                if a:
-                    row.append((round(r / a), round(g / a), round(b / a), round(a / n)))
-                else:
-                    row.append((0, 0, 0, 0))
-            out.append(row)
-        return out
+                a, b = max(a, 0.0), min(b, float(size))
+                if b <= a:
+                    continue
+                first, last = int(a), min(int(math.ceil(b)) - 1, size - 1)
+                for px in range(first, last + 1):
+                    line[px] += (min(b, px + 1) - max(a, px)) / sub
+        for y in range(size):
+            for x in range(size):
+                c = min(cover[y][x], 1.0) * alpha
+                if c <= 0:
+                    continue
+                r, g, b, a = pixels[y][x]
+                # "over", with premultiplied colours
+                pixels[y][x] = (colour[0] * c + r * (1 - c), colour[1] * c + g * (1 - c),
+                                colour[2] * c + b * (1 - c), c + a * (1 - c))
+    out = []
+    for row in pixels:
+        line = []
+        for r, g, b, a in row:
+            if a <= 0:
+                line.append((0, 0, 0, 0))
+            else:
+                line.append((round(r / a), round(g / a), round(b / a), round(a * 255)))
+        out.append(line)
+    return out
 
 
-def write_bmp(path, pixels):
-    """Writes a bottom-up 32-bit BMP with a BITMAPV5HEADER and an alpha mask."""
+def write_file(path, data):
+    """Replaces the file only with a complete new one."""
+    tmp = path + ".tmp"
+    with open(tmp, "wb") as f:
+        f.write(data)
+    os.replace(tmp, path)
+
+
+def bmp_bytes(pixels):
+    """A bottom-up 32-bit BMP with a BITMAPV5HEADER and an alpha mask."""
     height, width = len(pixels), len(pixels[0])
     data = bytearray()
     for row in reversed(pixels):
@@ -95,126 +263,50 @@ def write_bmp(path, pixels):
     header_size = 124
     offset = 14 + header_size
     file_header = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
-    info = struct.pack(
-        "<IiiHHIIiiII",
-        header_size, width, height, 1, 32, 3,  # BI_BITFIELDS
-        len(data), 2835, 2835, 0, 0)
+    info = struct.pack("<IiiHHIIiiII", header_size, width, height, 1, 32, 3,  # BI_BITFIELDS
+                       len(data), 2835, 2835, 0, 0)
     masks = struct.pack("<IIII", 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000)
     cs_type = struct.pack("<I", 0x73524742)  # 'sRGB'
     rest = bytes(36) + struct.pack("<III", 0, 0, 0) + struct.pack("<IIII", 4, 0, 0, 0)
     info_full = info + masks + cs_type + rest
     assert len(info_full) == header_size
-    tmp = path + ".tmp"
-    with open(tmp, "wb") as f:
-        f.write(file_header + info_full + data)
-    os.replace(tmp, path)
+    return file_header + info_full + bytes(data)
 
 
-OUTLINE = (60, 60, 70)
-PAPER = (255, 255, 255)
-FOLD = (210, 214, 222)
-FOLDER = (240, 190, 60)
-FOLDER_DARK = (190, 135, 30)
-DISK = (45, 90, 170)
-DISK_DARK = (25, 55, 115)
-LABEL = (235, 238, 245)
-METAL = (180, 185, 195)
-DEVICE = (95, 105, 120)
-SCREEN = (120, 200, 120)
-SEND = (40, 150, 60)
-RECEIVE = (30, 110, 200)
-PRINTER = (150, 155, 165)
+def png_bytes(pixels):
+    height, width = len(pixels), len(pixels[0])
+    raw = bytearray()
+    for row in pixels:
+        raw.append(0)
+        for px in row:
+            raw += bytes(px)
 
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body +
+                struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
 
-def draw_new():
-    c = Canvas()
-    c.polygon([(5, 2), (15, 2), (20, 7), (20, 22), (5, 22)], OUTLINE)
-    c.polygon([(6, 3), (14.5, 3), (19, 7.5), (19, 21), (6, 21)], PAPER)
-    c.polygon([(14, 2.5), (14, 8), (19.5, 8)], OUTLINE)
-    c.polygon([(14.8, 3.6), (14.8, 7.2), (18.4, 7.2)], FOLD)
-    for y in (11, 14, 17):
-        c.rect(8, y, 17, y + 1, FOLD)
-    return c
-
-
-def draw_open():
-    c = Canvas()
-    c.polygon([(2, 5), (9, 5), (11, 7), (20, 7), (20, 20), (2, 20)], FOLDER_DARK)
-    c.rect(3, 8, 19, 19, (250, 225, 150))
-    c.polygon([(5.5, 11), (23, 11), (19.5, 20), (2, 20)], OUTLINE)
-    c.polygon([(6.2, 12), (21.6, 12), (18.8, 19), (3.4, 19)], FOLDER)
-    return c
-
-
-def draw_save():
-    c = Canvas()
-    c.polygon([(3, 3), (18, 3), (21, 6), (21, 21), (3, 21)], DISK_DARK)
-    c.polygon([(4, 4), (17.6, 4), (20, 6.4), (20, 20), (4, 20)], DISK)
-    c.rect(7, 4, 17, 10, METAL)
-    c.rect(13, 5, 15.5, 9, DISK_DARK)
-    c.rect(6, 13, 18, 20, LABEL)
-    c.rect(8, 15, 16, 16, FOLD)
-    c.rect(8, 17.5, 16, 18.5, FOLD)
-    return c
-
-
-def draw_device(c):
-    """The instrument: a panel meter with a display window, in the lower part of the image."""
-    c.rect(4, 14, 20, 23, OUTLINE)
-    c.rect(5, 15, 19, 22, DEVICE)
-    c.rect(7, 16.5, 17, 20.5, SCREEN)
-    c.rect(8, 18, 10, 19, (40, 90, 40))
-    c.rect(11, 18, 13, 19, (40, 90, 40))
-    c.rect(14, 18, 16, 19, (40, 90, 40))
-
-
-def draw_download():
-    c = Canvas()
-    draw_device(c)
-    # arrow pointing down into the instrument: the configuration goes to it
-    c.rect(9.5, 1, 14.5, 8, SEND)
-    c.polygon([(5.5, 7), (18.5, 7), (12, 13.5)], SEND)
-    return c
-
-
-def draw_upload():
-    c = Canvas()
-    draw_device(c)
-    # arrow pointing up out of the instrument: the configuration comes back from it
-    c.polygon([(5.5, 7.5), (18.5, 7.5), (12, 1)], RECEIVE)
-    c.rect(9.5, 7, 14.5, 13.5, RECEIVE)
-    return c
-
-
-def draw_print():
-    c = Canvas()
-    c.rect(6, 2, 18, 10, OUTLINE)
-    c.rect(7, 3, 17, 10, PAPER)
-    c.rect(2, 9, 22, 18, OUTLINE)
-    c.rect(3, 10, 21, 17, PRINTER)
-    c.rect(17, 11.5, 19.5, 13, SEND)
-    c.rect(6, 15, 18, 22, OUTLINE)
-    c.rect(7, 16, 17, 21, PAPER)
-    c.rect(8.5, 17.5, 15.5, 18.3, FOLD)
-    c.rect(8.5, 19.2, 14, 20, FOLD)
-    return c
-
-
-ICONS = {
-    "new.bmp": draw_new,
-    "open.bmp": draw_open,
-    "save.bmp": draw_save,
-    "download.bmp": draw_download,
-    "upload.bmp": draw_upload,
-    "print.bmp": draw_print,
-}
+    return (b"\x89PNG\r\n\x1a\n" +
+            chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
-    out_dir = argv[1] if len(argv) > 1 else os.path.join(here, "..", "..", "resources")
-    for name, draw in ICONS.items():
-        write_bmp(os.path.join(out_dir, name), draw().downsample())
+    top = os.path.join(here, "..", "..")
+    resources = argv[1] if len(argv) > 1 else os.path.join(top, "resources")
+    icons = argv[2] if len(argv) > 2 else os.path.join(top, "packaging", "icons")
+    os.makedirs(icons, exist_ok=True)
+    for name, draw in TOOLBAR.items():
+        shapes = draw()
+        write_file(os.path.join(resources, name + ".svg"),
+                   svg_text(shapes, TOOLBAR_GRID, TOOLBAR_STATED).encode())
+        write_file(os.path.join(resources, name + ".bmp"),
+                   bmp_bytes(rasterize(shapes, TOOLBAR_GRID, BITMAP_SIZE)))
+    shapes = program_icon()
+    write_file(os.path.join(icons, "kr7m.svg"), svg_text(shapes, ICON_GRID, ICON_GRID).encode())
+    for size in ICON_SIZES:
+        write_file(os.path.join(icons, f"kr7m-{size}.png"),
+                   png_bytes(rasterize(shapes, ICON_GRID, size)))
     return 0
 
 

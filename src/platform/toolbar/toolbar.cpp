@@ -6,15 +6,23 @@
 #include "platform/ui/uiqt.h"
 
 #include <QComboBox>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
+#include <QScreen>
+#include <QSvgRenderer>
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <map>
+#include <string>
+#include <vector>
 
 namespace {
 
-// Every item is drawn at this multiple of its natural size (the images are small bitmaps).
+// Every item is drawn at this multiple of its natural size.
 constexpr double kSizeFactor = 1.2;
 
 struct Item {
@@ -22,7 +30,8 @@ struct Item {
     QPointer<QAction> action; // the item as it sits in the toolbar
     QPointer<QComboBox> combo;
     int menuBar = 0, menuItem = 0;
-    int ringId = 0;
+    int ctrl = 0;            // the item's control: fixed, whatever is inserted before it
+    std::string description; // the tool tip, by which callers find the item
     CtrlCallbackPtr fn = nullptr;
     void *data = nullptr;
     bool dimmed = false;
@@ -36,7 +45,7 @@ struct Toolbar {
 
 std::map<int, Toolbar> g_toolbars;
 int g_nextToolbar = 1;
-int g_nextRing = 1;
+int g_nextCtrl = 1;
 
 Toolbar *Find(ToolbarHandle tb) {
     auto it = g_toolbars.find(tb);
@@ -62,20 +71,66 @@ Item *ItemAt(Toolbar *t, int position) {
     return &t->items[static_cast<size_t>(position - 1)];
 }
 
-Item *RingItem(Toolbar *t, int ring) {
+Item *CtrlItem(Toolbar *t, int ctrl) {
     for (auto &it : t->items)
-        if (it.kind == Item::Ring && it.ringId == ring) return &it;
+        if (it.ctrl == ctrl) return &it;
     return nullptr;
+}
+
+Item *RingItem(Toolbar *t, int ring) {
+    Item *it = CtrlItem(t, ring);
+    return it && it->kind == Item::Ring ? it : nullptr;
 }
 
 // Scaled by a non-integer factor, a bitmap is first blown up without smoothing and then
 // reduced with area averaging: edges stay sharp instead of smearing.
-QPixmap ScaledImage(const QString &file) {
+QIcon ScaledBitmap(const QString &file, QSize *size) {
     QImage img(file);
-    if (img.isNull()) return QPixmap();
+    if (img.isNull()) return QIcon();
     QSize target(qRound(img.width() * kSizeFactor), qRound(img.height() * kSizeFactor));
     QImage big = img.scaled(img.size() * 5, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    return QPixmap::fromImage(big.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    *size = target;
+    return QIcon(
+        QPixmap::fromImage(big.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+}
+
+// A vector image is drawn afresh for each pixel density: at one, two and three device pixels
+// per pixel, and at the density of the screens the program has, so it is sharp on every one.
+QIcon RenderedVector(const QString &file, QSize *size) {
+    QSvgRenderer svg(file);
+    QSize natural = svg.defaultSize();
+    if (!svg.isValid() || natural.isEmpty()) return QIcon();
+    QSize target(qRound(natural.width() * kSizeFactor), qRound(natural.height() * kSizeFactor));
+    std::vector<qreal> ratios = {1, 2, 3};
+    for (QScreen *screen : QGuiApplication::screens()) {
+        qreal ratio = screen->devicePixelRatio();
+        if (std::find(ratios.begin(), ratios.end(), ratio) == ratios.end()) ratios.push_back(ratio);
+    }
+    QIcon icon;
+    for (qreal ratio : ratios) {
+        QImage img(target * ratio, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::transparent);
+        QPainter painter(&img);
+        svg.render(&painter);
+        painter.end();
+        img.setDevicePixelRatio(ratio);
+        icon.addPixmap(QPixmap::fromImage(img));
+    }
+    *size = target;
+    return icon;
+}
+
+// The image a button shows: the vector file of the same name ("new.svg" for "new.bmp") when
+// there is one that can be read, else the file itself. A null icon when neither can be read.
+QIcon ButtonImage(const QString &file, QSize *size) {
+    QFileInfo info(file);
+    QString vector = info.path() + "/" + info.completeBaseName() + ".svg";
+    if (info.suffix().compare("svg", Qt::CaseInsensitive) != 0 && QFileInfo::exists(vector)) {
+        QIcon icon = RenderedVector(vector, size);
+        if (!icon.isNull()) return icon;
+    }
+    if (info.suffix().compare("svg", Qt::CaseInsensitive) == 0) return RenderedVector(file, size);
+    return ScaledBitmap(file, size);
 }
 
 // The button follows its menu item: a dimmed menu entry cannot be reached from the toolbar.
@@ -84,6 +139,14 @@ void SyncButton(Item *it) {
     int menuDimmed = 0;
     GetMenuBarAttribute(it->menuBar, it->menuItem, ATTR_DIMMED, &menuDimmed);
     it->action->setEnabled(!it->dimmed && !menuDimmed);
+}
+
+void Dim(Item *it, bool dimmed) {
+    it->dimmed = dimmed;
+    if (it->kind == Item::Button)
+        SyncButton(it);
+    else if (it->combo)
+        it->combo->setEnabled(!dimmed);
 }
 
 void FireRing(int tb, int ring) {
@@ -117,22 +180,31 @@ int Toolbar_InsertButton(ToolbarHandle tb, int position, const char *imageFile, 
     int checkDimmed = 0;
     if (GetMenuBarAttribute(menuBar, menuItem, ATTR_DIMMED, &checkDimmed) < 0)
         return UIE_BAD_CONTROL;
-    QPixmap pix = ScaledImage(uiq::Q(imageFile));
-    if (pix.isNull()) {
-        uiq::SetLastError(std::string(imageFile) + ": cannot read the image");
-        return UIE_FILE_NOT_FOUND;
-    }
+    QSize size;
+    QIcon image = ButtonImage(uiq::Q(imageFile), &size);
     int slot = Slot(t, position);
-    auto *act = new QAction(QIcon(pix), uiq::Q(tooltip), t->bar);
+    // An '&' in the text would mark a shortcut letter; the description shows as it stands.
+    auto *act = new QAction(uiq::Q(tooltip).replace('&', "&&"), t->bar);
     act->setToolTip(uiq::Q(tooltip));
-    if (t->bar->iconSize().height() < pix.height() || t->bar->iconSize().width() < pix.width())
-        t->bar->setIconSize(pix.size());
+    if (!image.isNull()) {
+        act->setIcon(image);
+        QSize shown = t->bar->iconSize();
+        if (shown.height() < size.height() || shown.width() < size.width())
+            t->bar->setIconSize(shown.expandedTo(size));
+    }
     t->bar->insertAction(Before(t, slot), act);
+    // Without its image the button shows its description: it keeps its place and its command,
+    // so the items after it stay where the caller counted them.
+    if (image.isNull())
+        if (auto *button = qobject_cast<QToolButton *>(t->bar->widgetForAction(act)))
+            button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     Item it;
     it.kind = Item::Button;
     it.action = act;
     it.menuBar = menuBar;
     it.menuItem = menuItem;
+    it.ctrl = g_nextCtrl++;
+    it.description = tooltip ? tooltip : "";
     t->items.insert(t->items.begin() + slot, it);
     QObject::connect(act, &QAction::triggered, act,
                      [menuBar, menuItem]() { uiq::FireMenu(menuBar, menuItem); });
@@ -159,6 +231,7 @@ int Toolbar_InsertSeparator(ToolbarHandle tb, int position) {
     Item it;
     it.kind = Item::Separator;
     it.action = sep;
+    it.ctrl = g_nextCtrl++;
     t->items.insert(t->items.begin() + slot, it);
     return 0;
 }
@@ -176,11 +249,12 @@ int Toolbar_InsertRing(ToolbarHandle tb, int position, const char *tooltip, int 
     it.kind = Item::Ring;
     it.action = act;
     it.combo = combo;
-    it.ringId = g_nextRing++;
+    it.ctrl = g_nextCtrl++;
+    it.description = tooltip ? tooltip : "";
     it.fn = fn;
     it.data = callbackData;
     t->items.insert(t->items.begin() + slot, it);
-    int handle = tb, ring = it.ringId;
+    int handle = tb, ring = it.ctrl;
     QObject::connect(combo, &QComboBox::activated, combo,
                      [handle, ring](int) { FireRing(handle, ring); });
     return ring;
@@ -257,11 +331,45 @@ int Toolbar_SetItemDimmed(ToolbarHandle tb, int position, int dimmed) {
     if (!t) return UIE_BAD_HANDLE;
     Item *it = ItemAt(t, position);
     if (!it) return UIE_INDEX_OUT_OF_RANGE;
-    it->dimmed = dimmed != 0;
-    if (it->kind == Item::Button)
+    Dim(it, dimmed != 0);
+    return 0;
+}
+
+int Toolbar_GetCtrlFromDescription(ToolbarHandle tb, const char *description, int *panel,
+                                   int *control) {
+    if (!description || !panel || !control) return UIE_MISSING_ARGUMENT;
+    Toolbar *t = Find(tb);
+    if (!t) return UIE_BAD_HANDLE;
+    for (const Item &it : t->items) {
+        if (it.kind == Item::Separator || it.description != description) continue;
+        *panel = t->panel;
+        *control = it.ctrl;
+        return 0;
+    }
+    return UIE_BAD_CONTROL;
+}
+
+int Toolbar_SetCtrlDimmed(ToolbarHandle tb, int control, int dimmed) {
+    Toolbar *t = Find(tb);
+    if (!t) return UIE_BAD_HANDLE;
+    Item *it = CtrlItem(t, control);
+    if (!it) return UIE_BAD_CONTROL;
+    Dim(it, dimmed != 0);
+    return 0;
+}
+
+int Toolbar_GetCtrlDimmed(ToolbarHandle tb, int control, int *dimmed) {
+    if (!dimmed) return UIE_MISSING_ARGUMENT;
+    Toolbar *t = Find(tb);
+    if (!t) return UIE_BAD_HANDLE;
+    Item *it = CtrlItem(t, control);
+    if (!it) return UIE_BAD_CONTROL;
+    if (it->kind == Item::Button) {
         SyncButton(it);
-    else if (it->combo)
-        it->combo->setEnabled(!it->dimmed);
+        *dimmed = it->action && it->action->isEnabled() ? 0 : 1;
+    } else {
+        *dimmed = it->dimmed ? 1 : 0;
+    }
     return 0;
 }
 
@@ -270,6 +378,8 @@ int Toolbar_SetTooltip(ToolbarHandle tb, int position, const char *tooltip) {
     if (!t) return UIE_BAD_HANDLE;
     Item *it = ItemAt(t, position);
     if (!it) return UIE_INDEX_OUT_OF_RANGE;
+    if (it->kind == Item::Separator) return UIE_BAD_CONTROL;
+    it->description = tooltip ? tooltip : "";
     if (it->combo)
         it->combo->setToolTip(uiq::Q(tooltip));
     else if (it->action)
@@ -318,7 +428,7 @@ int Toolbar_UserPress(ToolbarHandle tb, int position) {
     if (!t->bar->isVisibleTo(t->bar->window()) || !uiq::Popups().empty()) return UIE_NOT_ACCESSIBLE;
     if (it->kind == Item::Ring) {
         if (it->dimmed) return UIE_NOT_ACCESSIBLE;
-        FireRing(tb, it->ringId);
+        FireRing(tb, it->ctrl);
         return 0;
     }
     SyncButton(it);

@@ -2,7 +2,10 @@
 // printing a panel (to a printer or a PDF file), the help window and panel screenshots.
 #include "platform/ui/uiqt.h"
 
+#include "platform/ui/programdir.h"
+
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPageLayout>
@@ -82,7 +85,10 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultSpec, const
         if (!EnsureApp()) return UIE_NO_DISPLAY;
         QString pattern = Q(defaultSpec);
         QString dir = Q(defaultDirectory);
-        if (dir.isEmpty()) dir = QString::fromStdString(ProgramDir());
+        // No folder given: the program's own while developing; an installed program's data
+        // folder is no place for the user's files, so there the current folder, as a shell has it.
+        if (dir.isEmpty())
+            dir = InstalledLayout() ? QDir::currentPath() : QString::fromStdString(ProgramDir());
         QFileDialog dlg(nullptr, Q(title), dir, FilterFor(pattern, Q(fileTypes)));
         if (PanelRec *p = FindPanel(ActivePanel()); p && p->window)
             dlg.setParent(p->window->window(), Qt::Dialog);

@@ -2,8 +2,11 @@
 // deferred calls, the callback table, pop-up bookkeeping and waiting for the next commit.
 #include "platform/ui/uiqt.h"
 
+#include "platform/ui/programdir.h"
+
 #include <QEventLoop>
 #include <QFont>
+#include <QIcon>
 #include <QStyleFactory>
 
 #include <cerrno>
@@ -84,6 +87,10 @@ bool CreateApp(int argc, char **argv) {
     static int argcKeep;
     argcKeep = argc;
     g_app = new QApplication(argcKeep, argv);
+    // The desktop entry and the icon an installed program brings: the window shows the icon,
+    // and desktops match the window to its entry.
+    QGuiApplication::setDesktopFileName("kr7m");
+    QApplication::setWindowIcon(QIcon::fromTheme("kr7m"));
     QApplication::setStyle(QStyleFactory::create("Fusion"));
     QFont font("DejaVu Sans", 10);
     QApplication::setFont(font);
@@ -146,11 +153,7 @@ void SetLastError(const std::string &text) {
 }
 
 std::string ProgramDir() {
-    char buf[4096];
-    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return ".";
-    buf[n] = '\0';
-    return uir::DirName(buf);
+    return RunTimeFolder();
 }
 
 const uir::Resource *GetResource(const char *file, int *err) {

@@ -155,7 +155,7 @@ inline QString Q(const char *s) {
 }
 int CopyOut(const QString &s, char *buf, int size); // UIE_BAD_VALUE when it does not fit
 
-// Directory of the running program.
+// The program's directory: the folder of its run-time files (platform/ui/programdir.h).
 std::string ProgramDir();
 
 } // namespace uiq

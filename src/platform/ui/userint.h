@@ -235,7 +235,9 @@ enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SE
 // defaultSpec is a name or a pattern like "*.KR7"; returns VAL_... above, path filled on a choice.
 int FileSelectPopup(const char *defaultDirectory, const char *defaultSpec, const char *fileTypes,
                     const char *title, int buttonLabel, char *path, int size);
-int GetProjectDir(char *directory, int size); // folder of the running program
+// The program's directory: the folder of its run-time files, beside the executable in a build
+// tree and <prefix>/share/kr7m when installed.
+int GetProjectDir(char *directory, int size);
 int MakePathname(const char *directory, const char *file, char *path, int size);
 int GetFileInfo(const char *path, long *size); // 1 when the file exists, 0 otherwise
 

@@ -1,0 +1,73 @@
+// kr7mctl's command table: a new command is one row here and its handler in commands.cpp.
+#include <algorithm>
+#include <cstring>
+
+#include "ctl/ctl.h"
+
+namespace {
+
+std::string CheckAddress(const std::vector<std::string> &args) {
+    long address = 0;
+    if (ParseNumber(args[0], kFirstBusAddress, kLastBusAddress, &address)) return "";
+    return NeedsMessage("probe", RangeWhat(kBusAddressWhat, kFirstBusAddress, kLastBusAddress),
+                        args[0].c_str());
+}
+
+// Words of a command name: "logger status" has two.
+std::vector<std::string> NameWords(const char *name) {
+    std::vector<std::string> words;
+    const char *p = name;
+    while (*p) {
+        size_t n = std::strcspn(p, " ");
+        if (n) words.emplace_back(p, n);
+        p += n;
+        while (*p == ' ') ++p;
+    }
+    return words;
+}
+
+} // namespace
+
+const CtlCommand kCtlCommands[] = {
+    {"info", "", 0, 0, 0, nullptr, CmdInfo,
+     "version numbers, rated current and voltage, device type"},
+    {"read-config", "FILE", 1, 1, 0, nullptr, CmdReadConfig,
+     "read the instrument's configuration and save it as FILE (.KR7)"},
+    {"send-config", "FILE", 1, 1, kCtlAsks, nullptr, CmdSendConfig,
+     "send the configuration file FILE to the instrument"},
+    {"probe", "ADDRESS", 1, 1, 0, CheckAddress, CmdProbe,
+     "does the instrument at bus address ADDRESS (1..247) answer?"},
+};
+const int kCtlCommandCount = static_cast<int>(sizeof kCtlCommands / sizeof kCtlCommands[0]);
+
+const CtlCommand *FindCtlCommand(const std::vector<std::string> &words, size_t *nameWords) {
+    const CtlCommand *best = nullptr;
+    size_t bestWords = 0;
+    for (int i = 0; i < kCtlCommandCount; ++i) {
+        std::vector<std::string> name = NameWords(kCtlCommands[i].name);
+        if (name.size() <= bestWords || name.size() > words.size()) continue;
+        if (std::equal(name.begin(), name.end(), words.begin())) {
+            best = &kCtlCommands[i];
+            bestWords = name.size();
+        }
+    }
+    if (nameWords) *nameWords = bestWords;
+    return best;
+}
+
+std::string CtlCommandsHelp() {
+    size_t width = 16;
+    auto left = [](const CtlCommand &c) {
+        return *c.arguments ? std::string(c.name) + " " + c.arguments : std::string(c.name);
+    };
+    for (int i = 0; i < kCtlCommandCount; ++i)
+        width = std::max(width, left(kCtlCommands[i]).size());
+    std::string text;
+    for (int i = 0; i < kCtlCommandCount; ++i) {
+        std::string l = left(kCtlCommands[i]);
+        text += "  " + l + std::string(width + 2 - l.size(), ' ') + kCtlCommands[i].help;
+        if (kCtlCommands[i].flags & kCtlAsks) text += "; asks first";
+        text += "\n";
+    }
+    return text;
+}
