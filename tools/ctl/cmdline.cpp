@@ -27,7 +27,8 @@ Talks to a KR7M instrument over the serial line, with the same core as the
 configurator's window. Link settings come from the configurator's settings file
 (KR7M.ini: the program's folder, or $KR7M_CONFIG_DIR, or ~/.config/kr7m); the
 options below override them for this run only, and the settings file is never
-written. Options take their value as "--port 2" or as "--port=2".
+written (except by scan --save). Options take their value as "--port 2" or as
+"--port=2".
 
 Options:
   --port N          serial port number 1..8 (its device path from the settings file)
@@ -40,6 +41,10 @@ Options:
                     or the index 0 none, 1 even, 2 odd, 3 none1
   --no-rts          do not switch the bus line direction with RTS
   --yes, -y         confirm without asking (commands that ask first)
+  --range 32|247    scan: search addresses 1..32 (the default) or 1..247
+  --save            scan: keep the instruments found as the configurator's list,
+                    as its interface dialog does (with the scan's baud rate and
+                    parity and the bus connection)
   --help, -h        this text
   --version         the program's version
 
@@ -86,6 +91,17 @@ bool ReadOption(OptionReader &r, CtlOptions *o) {
     }
     if (r.Is("--yes", "-y")) {
         o->yes = true;
+        return r.Flag();
+    }
+    if (r.Is("--range")) {
+        long range = 0;
+        if (!r.Number(32, 247, "a search range 32 or 247", &range)) return false;
+        if (range != 32 && range != 247) return r.Fail("--range needs 32 or 247");
+        o->range = static_cast<int>(range);
+        return true;
+    }
+    if (r.Is("--save")) {
+        o->save = true;
         return r.Flag();
     }
     return r.Unknown();
@@ -140,6 +156,10 @@ CommandLineAction ParseCtlCommandLine(int argc, const char *const *argv, CtlOpti
     if (c.check) {
         *error = c.check(o->args);
         if (!error->empty()) return kBadUsage;
+    }
+    if ((o->range || o->save) && c.run != CmdScan) {
+        *error = std::string(o->range ? "--range" : "--save") + " belongs to scan";
+        return kBadUsage;
     }
     if (o->yes && !(c.flags & kCtlAsks)) {
         *error = "--yes belongs to the commands that ask first (" + AskingCommands() + ")";

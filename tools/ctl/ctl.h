@@ -27,6 +27,8 @@ struct CtlOptions {
     int parity = -1;    // parity index 0..3; -1 not given
     bool noRts = false;
     bool yes = false;
+    int range = 0;     // scan: highest address searched, 32 or 247; 0 not given (32)
+    bool save = false; // scan: write the list into the settings file
     const CtlCommand *command = nullptr;
     std::vector<std::string> args; // the command's arguments
 };
@@ -81,3 +83,4 @@ int CmdInfo(const CtlOptions &options);
 int CmdReadConfig(const CtlOptions &options);
 int CmdSendConfig(const CtlOptions &options);
 int CmdProbe(const CtlOptions &options);
+int CmdScan(const CtlOptions &options);

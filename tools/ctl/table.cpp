@@ -37,6 +37,7 @@ const CtlCommand kCtlCommands[] = {
      "send the configuration file FILE to the instrument"},
     {"probe", "ADDRESS", 1, 1, 0, CheckAddress, CmdProbe,
      "does the instrument at bus address ADDRESS (1..247) answer?"},
+    {"scan", "", 0, 0, 0, nullptr, CmdScan, "search the bus for instruments (--range, --save)"},
 };
 const int kCtlCommandCount = static_cast<int>(sizeof kCtlCommands / sizeof kCtlCommands[0]);
 
