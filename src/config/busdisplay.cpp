@@ -30,15 +30,17 @@ void CmDisplay(int, int, void *, int) {
         CloseInterface();
         return;
     }
-    if (CommType == 1) {
-        char title[256] = "", caption[256] = "", text[600];
-        GetPanelAttribute(handle, ATTR_TITLE, title, sizeof title);
-        GetCtrlVal(MainPanel, PANEL_ADDR_CAPTION, caption, sizeof caption);
-        snprintf(text, sizeof text, "%s (%s %d)", title, caption, DeviceAddr);
-        SetPanelAttribute(handle, ATTR_TITLE, text);
-    }
+    if (CommType == 1) AppendBusAddressToTitle(handle);
     SetCtrlVal(handle, DISPLAY_BRIGHT, static_cast<int>(Lese.Display));
     InstallPopup(handle);
+}
+
+void AppendBusAddressToTitle(int panel) {
+    char title[256] = "", caption[256] = "", text[600];
+    GetPanelAttribute(panel, ATTR_TITLE, title, sizeof title);
+    GetCtrlVal(MainPanel, PANEL_ADDR_CAPTION, caption, sizeof caption);
+    snprintf(text, sizeof text, "%s (%s %d)", title, caption, DeviceAddr);
+    SetPanelAttribute(panel, ATTR_TITLE, text);
 }
 
 int CmSelBright(int panel, int control, int event, void *, int, int) {

@@ -2,6 +2,7 @@
 #include "config/commands.h"
 
 #include <cstddef>
+#include <cstdio>
 
 #include "link/linksettings.h"
 #include "link/report.h"
@@ -112,6 +113,12 @@ int Write(record *image, int block, int report, int broadcast) {
         return 0;
     }
     return WriteBlock(d, report, broadcast);
+}
+
+void FormatVersion(int hundredths, char *out, int size) {
+    int v = hundredths < 0 ? -hundredths : hundredths;
+    std::snprintf(out, static_cast<size_t>(size), "%s%d.%02d", hundredths < 0 ? "-" : "", v / 100,
+                  v % 100);
 }
 
 int ReadIdentification(record *image, int afterInfo, int afterType) {

@@ -67,6 +67,10 @@ int Read(record *image, int block, int report);
 // on the bus (255 on the direct connection) and succeeds once sent, reading no answer.
 int Write(record *image, int block, int report, int broadcast);
 
+// A version number in hundredths as shown to the user, "%d.%02d" of the value / 100 and the
+// value mod 100; a negative value gets its sign in front ("-1.05", not "-1.-5").
+void FormatVersion(int hundredths, char *out, int size);
+
 // The instrument's identification into `image`: versions and rated values (registers 401..404),
 // then the device-type bytes. The progress pop-up moves to `afterInfo` once the first read
 // succeeded and to `afterType` after the second; 1 when both succeeded.

@@ -80,6 +80,9 @@ int CmSelDevParity(int panel, int control, int event, void *callbackData, int ev
 
 // ---- display pop-up (talks to the instrument at once) -----------------------------------------
 void CmDisplay(int menuBar, int menuItem, void *callbackData, int panel);
+// A pop-up about the addressed instrument on the bus names it in its title: "Title (caption of
+// the main panel's device address N)".
+void AppendBusAddressToTitle(int panel);
 int CmSelBright(int panel, int control, int event, void *callbackData, int eventData1,
                 int eventData2);
 int CmDisplayDone(int panel, int control, int event, void *callbackData, int eventData1,

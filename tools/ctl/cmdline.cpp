@@ -27,7 +27,8 @@ Talks to a KR7M instrument over the serial line, with the same core as the
 configurator's window. Link settings come from the configurator's settings file
 (KR7M.ini: the program's folder, or $KR7M_CONFIG_DIR, or ~/.config/kr7m); the
 options below override them for this run only, and the settings file is never
-written. Options take their value as "--port 2" or as "--port=2".
+written (except by scan --save). Options take their value as "--port 2" or as
+"--port=2".
 
 Options:
   --port N          serial port number 1..8 (its device path from the settings file)
@@ -43,6 +44,10 @@ Options:
   --watch SECONDS   read-outs: read again every SECONDS (0.2..86400) until Ctrl-C
   --csv FILE        read-outs: record every read to FILE as the views' "Record to
                     CSV..." does (time stamp, then each value in base units)
+  --range 32|247    scan: search addresses 1..32 (the default) or 1..247
+  --save            scan: keep the instruments found as the configurator's list,
+                    as its interface dialog does (with the scan's baud rate and
+                    parity and the bus connection)
   --help, -h        this text
   --version         the program's version
 
@@ -100,6 +105,17 @@ bool ReadOption(OptionReader &r, CtlOptions *o) {
         o->yes = true;
         return r.Flag();
     }
+    if (r.Is("--range")) {
+        long range = 0;
+        if (!r.Number(32, 247, "a search range 32 or 247", &range)) return false;
+        if (range != 32 && range != 247) return r.Fail("--range needs 32 or 247");
+        o->range = static_cast<int>(range);
+        return true;
+    }
+    if (r.Is("--save")) {
+        o->save = true;
+        return r.Flag();
+    }
     return r.Unknown();
 }
 
@@ -155,6 +171,10 @@ CommandLineAction ParseCtlCommandLine(int argc, const char *const *argv, CtlOpti
     }
     if ((o->watch > 0 || !o->csv.empty()) && !(c.flags & kCtlReadout)) {
         *error = "--watch and --csv belong to the read-outs (values, minmax, mean)";
+        return kBadUsage;
+    }
+    if ((o->range || o->save) && c.run != CmdScan) {
+        *error = std::string(o->range ? "--range" : "--save") + " belongs to scan";
         return kBadUsage;
     }
     if (o->yes && !(c.flags & kCtlAsks)) {

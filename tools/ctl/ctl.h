@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/commands.h" // FormatVersion: the version pop-up and info show them alike
 #include "options/options.h"
 
 // Exit statuses.
@@ -26,8 +27,10 @@ struct CtlOptions {
     int parity = -1;    // parity index 0..3; -1 not given
     bool noRts = false;
     bool yes = false;
-    double watch = 0; // --watch: seconds between reads of a read-out; 0 reads once
-    std::string csv;  // --csv: recording of a read-out's reads; "" none
+    double watch = 0;  // --watch: seconds between reads of a read-out; 0 reads once
+    std::string csv;   // --csv: recording of a read-out's reads; "" none
+    int range = 0;     // scan: highest address searched, 32 or 247; 0 not given (32)
+    bool save = false; // scan: write the list into the settings file
     const CtlCommand *command = nullptr;
     std::vector<std::string> args; // the command's arguments
 };
@@ -71,8 +74,6 @@ extern const int kBaudWordCount;
 extern const OptionWord kParityWords[];
 extern const int kParityWordCount;
 
-// Versions in hundredths as "%d.%02d"; a negative value keeps its sign in front.
-void FormatVersion(int hundredths, char *out, int size);
 // The six device-type bytes as a person reads them: model, variant and rated current, then
 // the bytes themselves, e.g. "KR7M, with option module, 5 A (4B 52 37 4D 01 05)".
 std::string DescribeDevtype(const unsigned char *bytes);
@@ -91,3 +92,4 @@ int CmdMean(const CtlOptions &options);
 int CmdResetMinMax(const CtlOptions &options);
 // The reset mask of reset-minmax: 0..255, decimal or 0x hex; "" when it will do.
 std::string CheckResetMask(const std::vector<std::string> &args);
+int CmdScan(const CtlOptions &options);

@@ -3,14 +3,6 @@
 
 #include "ctl/ctl.h"
 
-void FormatVersion(int hundredths, char *out, int size) {
-    // The configurator's own "%d.%02d" of value / 100 and value % 100 would print -105 as
-    // "-1.-5"; the sign goes in front instead.
-    int v = hundredths < 0 ? -hundredths : hundredths;
-    std::snprintf(out, static_cast<size_t>(size), "%s%d.%02d", hundredths < 0 ? "-" : "", v / 100,
-                  v % 100);
-}
-
 // The device-type bytes are not documented beyond being the instrument's identification. What
 // KR7M instruments answer is the model name in the first four bytes ("KR7M"), then the variant
 // (0 without, 1 with the option module) and the rated input current in amperes (1 or 5). A

@@ -44,6 +44,7 @@ const CtlCommand kCtlCommands[] = {
     {"mean", "", 0, 0, kCtlReadout, nullptr, CmdMean, "the 15 mean power values"},
     {"reset-minmax", "MASK", 1, 1, kCtlAsks, CheckResetMask, CmdResetMinMax,
      "reset the min/max groups of MASK (bits 0..7, e.g. 0x0A)"},
+    {"scan", "", 0, 0, 0, nullptr, CmdScan, "search the bus for instruments (--range, --save)"},
 };
 const int kCtlCommandCount = static_cast<int>(sizeof kCtlCommands / sizeof kCtlCommands[0]);
 

@@ -45,6 +45,7 @@ int main(int argc, char **argv) {
     std::vector<int> busAddresses = o.busAddresses;
     ServeSettings settings;
     settings.speed = o.speed;
+    settings.pace = o.pace;
 
     record initial;
     bool haveConfig = false;

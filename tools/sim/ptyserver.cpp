@@ -2,6 +2,7 @@
 #include "sim/ptyserver.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -34,8 +35,37 @@ void SleepMs(int ms) {
 struct Outgoing {
     unsigned char bytes[kMaxFrame];
     int length;
-    double due; // monotonic time at which it may go out
+    double due;      // monotonic time at which its first bit goes out
+    double charTime; // seconds per character on a paced line, 0 when it leaves at once
+    int sent;        // bytes already written
 };
+
+// Bytes of `o` whose last bit has left by `now`.
+int BytesDue(const Outgoing &o, double now) {
+    if (now < o.due) return 0;
+    if (o.charTime <= 0) return o.length;
+    // A small allowance, so a wake-up exactly on a byte's time does not wait for the next one.
+    int n = static_cast<int>((now - o.due) / o.charTime + 1e-6);
+    return n < o.length ? n : o.length;
+}
+
+double NextDue(const Outgoing &o) {
+    return o.charTime <= 0 ? o.due : o.due + (o.sent + 1) * o.charTime;
+}
+
+// Sleeps until `fd` is readable or `seconds` have passed, at sub-millisecond resolution so a
+// paced line keeps its character times.
+int WaitReadable(int fd, double seconds, short *revents) {
+    pollfd p{fd, POLLIN, 0};
+    timespec ts{0, 0};
+    if (seconds > 0) {
+        ts.tv_sec = static_cast<time_t>(seconds);
+        ts.tv_nsec = static_cast<long>((seconds - static_cast<double>(ts.tv_sec)) * 1e9);
+    }
+    int r = ppoll(&p, 1, &ts, nullptr);
+    *revents = p.revents;
+    return r;
+}
 
 // Writes all of `bytes`; a client that vanished meanwhile just loses the answer.
 bool WriteAll(int fd, const unsigned char *bytes, int count, std::string &error) {
@@ -185,6 +215,9 @@ int Serve(int master, SimBus &bus, FaultPlan &plan, const ServeSettings &setting
     const double start = Monotonic();
     double lastRx = start;
     ControlState control;
+    double rxStart = start;  // arrival of the first byte of what the framer holds
+    double lineFree = start; // a paced line carries one character at a time, either way
+    const LinePace &pace = settings.pace;
     unsigned char buf[512], frame[kMaxFrame];
     const double silence = settings.silenceMs / 1000.0;
 
@@ -193,19 +226,19 @@ int Serve(int master, SimBus &bus, FaultPlan &plan, const ServeSettings &setting
         // Sleep until data arrives, a partial request times out, or a held answer is due.
         double wait = 0.5;
         if (!framer.pending.empty()) wait = std::min(wait, lastRx + silence - now);
-        if (!queue.empty()) wait = std::min(wait, queue.front().due - now);
-        int timeoutMs = wait <= 0 ? 0 : static_cast<int>(wait * 1000) + 1;
-        pollfd p{master, POLLIN, 0};
-        int r = poll(&p, 1, timeoutMs);
+        if (!queue.empty()) wait = std::min(wait, NextDue(queue.front()) - now);
+        short revents = 0;
+        int r = WaitReadable(master, wait, &revents);
         if (r < 0) {
             if (errno == EINTR) continue;
             error = std::string("poll: ") + std::strerror(errno);
             return 1;
         }
         now = Monotonic();
-        if (r > 0 && (p.revents & POLLIN)) {
+        if (r > 0 && (revents & POLLIN)) {
             ssize_t n = read(master, buf, sizeof buf);
             if (n > 0) {
+                if (framer.pending.empty()) rxStart = now;
                 framer.Push(buf, static_cast<int>(n));
                 lastRx = now;
             } else if (n < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
@@ -217,7 +250,7 @@ int Serve(int master, SimBus &bus, FaultPlan &plan, const ServeSettings &setting
                 framer.pending.clear();
                 SleepMs(10);
             }
-        } else if (r > 0 && (p.revents & (POLLHUP | POLLERR))) {
+        } else if (r > 0 && (revents & (POLLHUP | POLLERR))) {
             framer.pending.clear();
             SleepMs(10);
         }
@@ -232,11 +265,26 @@ int Serve(int master, SimBus &bus, FaultPlan &plan, const ServeSettings &setting
             LogFrame(settings.log, "RX", frame, len);
             Outgoing out;
             out.length = SimHandleFrame(bus, frame, len, out.bytes);
+            out.due = now;
+            out.charTime = 0;
+            out.sent = 0;
+            if (pace.on) {
+                // The request took its own line time to arrive, after whatever the line carried
+                // before it; the answer follows after the turnaround.
+                out.charTime = pace.CharTime();
+                double end = std::max(rxStart, lineFree) + len * out.charTime;
+                lineFree = rxStart = end;
+                out.due = end + pace.turnaroundMs / 1000.0;
+            }
             if (out.length == 0) continue;
             int delayMs = 0;
             FaultKind fault = NextFault(plan, &delayMs);
-            out.due = now + (fault == FaultKind::Late ? delayMs / 1000.0 : 0.0);
+            if (fault == FaultKind::Late) out.due += delayMs / 1000.0;
             out.length = ApplyFault(fault, out.bytes, out.length);
+            if (pace.on) {
+                out.due = std::max(out.due, lineFree);
+                lineFree = out.due + out.length * out.charTime;
+            }
             if (fault != FaultKind::None) {
                 std::string note = std::string("-- fault ") + FaultName(fault);
                 LogFrame(settings.log, note.c_str(), nullptr, 0);
@@ -246,10 +294,17 @@ int Serve(int master, SimBus &bus, FaultPlan &plan, const ServeSettings &setting
         std::vector<unsigned char> junk = framer.TakeDiscarded();
         if (!junk.empty()) LogFrame(settings.log, "RX garbage", junk.data(), (int)junk.size());
 
-        // Answers go out in order: one held back holds back those behind it.
-        while (!queue.empty() && queue.front().due <= Monotonic()) {
-            LogFrame(settings.log, "TX", queue.front().bytes, queue.front().length);
-            if (!WriteAll(master, queue.front().bytes, queue.front().length, error)) return 1;
+        // Answers go out in order: one held back holds back those behind it. On a paced line
+        // each byte leaves once its last bit would have.
+        while (!queue.empty()) {
+            Outgoing &o = queue.front();
+            int due = BytesDue(o, Monotonic());
+            if (due > o.sent) {
+                if (o.sent == 0) LogFrame(settings.log, "TX", o.bytes, o.length);
+                if (!WriteAll(master, o.bytes + o.sent, due - o.sent, error)) return 1;
+                o.sent = due;
+            }
+            if (o.sent < o.length) break;
             queue.pop_front();
         }
     }

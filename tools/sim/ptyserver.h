@@ -7,6 +7,7 @@
 #include <string>
 
 #include "sim/fault.h"
+#include "sim/pace.h"
 #include "sim/slave.h"
 
 struct ServeSettings {
@@ -15,6 +16,7 @@ struct ServeSettings {
     FILE *log = nullptr; // frame log, or nullptr
     // Control file of hand-set values (override.h), re-read whenever it changes; "" for none.
     std::string controlFile;
+    LinePace pace; // off: answers leave at once
 };
 
 // Opens a pseudo-terminal pair in raw mode. Returns the master descriptor and the slave's path,

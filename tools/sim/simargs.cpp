@@ -27,6 +27,12 @@ Options:
   --seed N               seed of the random faults (default 1)
   --speed F              simulated seconds per real second (default 1): meters, mean
                          values and the logger run F times faster
+  --paced RATE[,8PS]     deliver answers at the line's real rate: each character
+                         takes its time from RATE baud and the format (8N1, 8E1,
+                         8O1, 8N2, ...; default 8N1), requests take their line
+                         time too, and an answer starts after the turnaround
+  --turnaround MS        paced line: milliseconds from the end of a request to its
+                         answer (default 5)
   --logger-records N     records in the logger at start (default 96)
   --logger-failed LIST   record numbers (0 = oldest) whose values are marked failed
   --set "WHAT INDEX VALUE"
@@ -108,6 +114,15 @@ bool ReadOption(OptionReader &r, SimOptions *o) {
         if (o->plan.rng == 0) o->plan.rng = 1;
         return true;
     }
+    if (r.Is("--paced")) {
+        std::string line;
+        if (!r.Text("a line like 9600 or 9600,8E1", &line)) return false;
+        std::string error;
+        if (!ParseLinePace(line, &o->pace, error)) return r.Fail("--paced: " + error);
+        return true;
+    }
+    if (r.Is("--turnaround"))
+        return r.Real(-1e-9, 10000, "milliseconds 0..10000", &o->pace.turnaroundMs);
     if (r.Is("--speed")) return r.Real(0, 1e6, "a factor above 0, at most 1000000", &o->speed);
     if (r.Is("--logger-records"))
         return r.Number(0, kLoggerCapacity, "a record count", &o->loggerRecords);

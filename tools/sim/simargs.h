@@ -7,6 +7,7 @@
 #include "options/options.h"
 #include "sim/fault.h"
 #include "sim/instrument.h"
+#include "sim/pace.h"
 
 struct SimOptions {
     std::string link;              // symbolic link to create for the terminal
@@ -17,6 +18,7 @@ struct SimOptions {
     SimIdentity id;
     FaultPlan plan;
     double speed = 1.0;
+    LinePace pace; // --paced, --turnaround
     int loggerRecords = 96;
     // Hand-set values (override.h): given with --set, and read from the control file (LINK.values
     // unless --values names another) whenever it changes.

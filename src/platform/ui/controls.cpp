@@ -62,6 +62,9 @@ int SetNumber(CtrlRec *c, double v) {
         RefreshSwitchText(c);
         return 0;
     }
+    case CTRL_RADIO:
+        SetRadio(c, v != 0);
+        return 0;
     case CTRL_SLIDE: {
         v = std::min(std::max(v, c->minVal), c->maxVal);
         c->value = v;
@@ -149,6 +152,9 @@ int GetNumber(CtrlRec *c, double *v) {
         *v = box && box->isChecked() ? 1 : 0;
         return 0;
     }
+    case CTRL_RADIO:
+        *v = RadioIsOn(c) ? 1 : 0;
+        return 0;
     case CTRL_RING:
     case CTRL_LIST: {
         int i = RingIndex(c);
@@ -200,6 +206,8 @@ void SetLabelText(CtrlRec *c, const QString &t) {
         g->setTitle(t);
     else if (c->kind == CTRL_SWITCH)
         RefreshSwitchText(c);
+    else if (auto *r = qobject_cast<QAbstractButton *>(c->w.data()))
+        r->setText(t);
     ApplyLook(c);
 }
 
@@ -662,6 +670,12 @@ int UserCommit(int panel, int control) {
         if (!inside) return UIE_NOT_ACCESSIBLE;
     }
     if (c->kind == CTRL_SWITCH) RefreshSwitchText(c);
+    if (c->kind == CTRL_RADIO) {
+        // The user's click: it turns an off button on (and the rest of its group off); on a
+        // button that is on already it does nothing.
+        if (RadioIsOn(c)) return 0;
+        SetRadio(c, true);
+    }
     FireCommit(panel, control);
     return 0;
 }

@@ -59,6 +59,7 @@ int KindOf(const std::string &k) {
         {"table", CTRL_TABLE},
         {"slide", CTRL_SLIDE},
         {"timer", CTRL_TIMER},
+        {"radio", CTRL_RADIO},
     };
     auto it = kinds.find(k);
     return it == kinds.end() ? 0 : it->second;
@@ -68,7 +69,8 @@ int KindOf(const std::string &k) {
 // text) or that have none.
 bool CaptionIsInside(int kind) {
     return kind == CTRL_COMMAND_BUTTON || kind == CTRL_DECORATION || kind == CTRL_SWITCH ||
-           kind == CTRL_TEXT_MSG || kind == CTRL_PICTURE || kind == CTRL_TIMER;
+           kind == CTRL_RADIO || kind == CTRL_TEXT_MSG || kind == CTRL_PICTURE ||
+           kind == CTRL_TIMER;
 }
 
 QSize DefaultSize(int kind) {
@@ -86,6 +88,7 @@ QSize DefaultSize(int kind) {
     case CTRL_TEXT_MSG:
         return {0, 22}; // width from the text
     case CTRL_SWITCH:
+    case CTRL_RADIO:
         return {0, 24};
     case CTRL_RING:
         return {140, 26};
@@ -377,6 +380,9 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
         });
         break;
     }
+    case CTRL_RADIO:
+        BuildRadio(c, a, client);
+        break;
     case CTRL_RING: {
         auto *cb = new QComboBox(client);
         c->dataType = VAL_INTEGER;

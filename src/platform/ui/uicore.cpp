@@ -311,6 +311,7 @@ int TextKindOfCtrlKind(int ctrlKind) {
     case CTRL_TEXT_MSG:
         return 4;
     case CTRL_SWITCH:
+    case CTRL_RADIO: // a labelled toggle, translated like a check box
         return 5;
     case CTRL_GRAPH:
         return 6;

@@ -62,6 +62,7 @@ struct CtrlRec {
     bool inCallback = false;
     std::vector<ListEntry> items; // rings and lists (mirrors the widget)
     QString imagePath;
+    std::string radioGroup; // radio buttons: the group in which exactly one is on
 };
 
 struct PanelRec {
@@ -142,6 +143,11 @@ void PlaceControl(CtrlRec *c);
 void ApplyLook(CtrlRec *c);
 void RefreshSwitchText(CtrlRec *c);
 void FitTextMessage(CtrlRec *c);
+// Radio buttons (radio.cpp): the widget, and turning one on or off by program. Turning one on
+// turns the others of its group on the same panel off; no callback fires.
+void BuildRadio(CtrlRec *c, const uir::Attrs &a, QWidget *client);
+void SetRadio(CtrlRec *c, bool on);
+bool RadioIsOn(const CtrlRec *c);
 
 // Text conversions between the C interface and Qt.
 inline QString Q(const char *s) {

@@ -99,6 +99,7 @@ const std::vector<KindRule> &Kinds() {
           {"off", Type::Text, nullptr},
           {"value", Type::Bool, nullptr}},
          nullptr},
+        {"radio", {{"group", Type::Ident, nullptr}, {"value", Type::Bool, nullptr}}, nullptr},
         {"ring", {{"datatype", Type::Choice, "int"}, {"value", Type::Int, nullptr}}, "item"},
         {"list", {{"datatype", Type::Choice, "int"}, {"value", Type::Int, nullptr}}, "item"},
         {"table", {{"rows", Type::Int, nullptr}, {"cols", Type::Int, nullptr}}, "col"},

@@ -50,6 +50,7 @@ enum {
     CTRL_TIMER,          // invisible timer: ATTR_INTERVAL, ATTR_ENABLED; EVENT_TIMER_TICK
     CTRL_GRAPH,          // reserved
     CTRL_STRIP_CHART,    // reserved
+    CTRL_RADIO,          // radio button with its label; one of its group is on (label)
 };
 
 // Text-bearing kind 1..9 of a control kind, as language files use it.
