@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -135,6 +136,24 @@ int ActivePanel();
 std::vector<int> &Popups(); // installed pop-ups, the top one last
 void ClearCommits();
 const CallbackBinding *FindCallback(const std::string &name);
+
+// The numeric control's widget. A plain QDoubleSpinBox rounds its value to the digits it shows,
+// so a value the program set would read back changed (12.345 shown with two digits reads 12.35)
+// and a later commit would store the rounded value. This one keeps the value exactly as set or
+// entered; its precision decides only what is shown and what can be typed.
+class NumericBox : public QDoubleSpinBox {
+  public:
+    explicit NumericBox(QWidget *parent);
+    void SetPrecision(int digits); // digits after the point, shown and accepted
+    int Precision() const { return digits_; }
+    QString textFromValue(double value) const override;
+    double valueFromText(const QString &text) const override;
+    QValidator::State validate(QString &text, int &pos) const override;
+
+  private:
+    bool ShowsInRange(const QString &text, double *value) const;
+    int digits_ = 2;
+};
 
 // Widgets of a control from the resource, placed on the panel's client area.
 void BuildControl(PanelRec *p, const uir::Control &def);
