@@ -80,13 +80,7 @@ int SetNumber(CtrlRec *c, double v) {
         int index = -1;
         for (size_t i = 0; i < c->items.size() && index < 0; ++i)
             if (c->items[i].value == static_cast<int>(std::lround(v))) index = static_cast<int>(i);
-        if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
-            QSignalBlocker block(cb);
-            cb->setCurrentIndex(index);
-        } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
-            QSignalBlocker block(lw);
-            lw->setCurrentRow(index);
-        }
+        SelectEntry(c, index);
         return index < 0 ? UIE_BAD_VALUE : 0;
     }
     case CTRL_STRING:

@@ -161,6 +161,8 @@ void PlaceControl(CtrlRec *c);
 void ApplyLook(CtrlRec *c);
 void RefreshSwitchText(CtrlRec *c);
 void FitTextMessage(CtrlRec *c);
+// Selects entry `index` of a ring or list without firing its callback; -1 selects none.
+void SelectEntry(CtrlRec *c, int index);
 
 // Text conversions between the C interface and Qt.
 inline QString Q(const char *s) {
