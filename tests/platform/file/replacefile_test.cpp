@@ -21,22 +21,12 @@
 
 #include "platform/file/replacefile.h"
 
+#include "../../filetext.h"
+
 namespace {
 
 const std::string kOld = "old contents\r\n";
 const std::string kNew = "new contents\r\nsecond line\r\n";
-
-std::string Slurp(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void Spit(const std::string &path, const std::string &text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
 
 std::vector<std::string> Entries(const std::string &dir) {
     std::vector<std::string> names;
