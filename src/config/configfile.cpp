@@ -2,6 +2,7 @@
 #include "config/configfile.h"
 
 #include "link/report.h"
+#include "platform/file/replacefile.h"
 
 #include <cerrno>
 #include <cfloat>
@@ -12,7 +13,6 @@
 #include <ctime>
 #include <fcntl.h>
 #include <limits.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -279,87 +279,6 @@ int ParseConfigValueLine(const std::string &line, record *rec, std::string *why)
     return 1;
 }
 
-namespace {
-
-// ---- writing --------------------------------------------------------------------------------
-
-bool WriteAll(int fd, const std::string &data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Permissions of the file that is replaced, or what a newly created file would get.
-mode_t TargetMode(const char *path) {
-    struct stat st;
-    if (stat(path, &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
-    mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
-// Writes data to a temporary file beside path, flushes it to disk and renames it over path.
-// On failure the temporary file is removed, path is untouched, and *detail says why.
-bool ReplaceFile(const char *path, const std::string &data, std::string *detail) {
-    // Through a symbolic link the file it points to is replaced, not the link.
-    std::string target = path;
-    struct stat lst;
-    char resolved[PATH_MAX];
-    if (lstat(path, &lst) == 0 && S_ISLNK(lst.st_mode) && realpath(path, resolved) != nullptr) {
-        target = resolved;
-    }
-    size_t slash = target.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    if (base.empty()) {
-        *detail = std::string(path) + ": no file name";
-        return false;
-    }
-    std::string tmp = (slash == std::string::npos ? std::string() : dir) + "." + base + ".XXXXXX";
-    int fd = mkostemp(&tmp[0], O_CLOEXEC);
-    if (fd < 0) {
-        *detail = SysDetail(dir.c_str(), "cannot create a file in this folder", errno);
-        return false;
-    }
-    const char *what = nullptr; // the step that failed
-    int err = 0;
-    auto fail = [&](const char *step) {
-        if (what != nullptr) return; // the first failure is the one worth telling
-        what = step;
-        err = errno;
-    };
-    if (fchmod(fd, TargetMode(target.c_str())) != 0) fail("cannot set permissions");
-    if (what == nullptr && !WriteAll(fd, data)) fail("cannot write");
-    if (what == nullptr && fsync(fd) != 0) fail("cannot write");
-    if (close(fd) != 0) fail("cannot write");
-    if (what == nullptr && rename(tmp.c_str(), target.c_str()) != 0) fail("cannot replace");
-    bool ok = what == nullptr;
-    if (!ok) {
-        *detail = SysDetail(path, what, err);
-        if (unlink(tmp.c_str()) != 0) {
-            *detail += " (the temporary file " + tmp + " is left behind)";
-        }
-        return false;
-    }
-    // Make the rename itself durable. The new file is complete and in place already, so a
-    // folder that cannot be synced (some file systems refuse) is no reason to report failure.
-    int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        static_cast<void>(fsync(dfd));
-        static_cast<void>(close(dfd));
-    }
-    return true;
-}
-
-} // namespace
-
 int WriteConfigFile(const char *path, const record *rec, const ConfigCaptions &captions,
                     const ConfigStamp &stamp, const ConfigShown &shown) {
     if (path == nullptr || path[0] == '\0') {
@@ -369,9 +288,9 @@ int WriteConfigFile(const char *path, const record *rec, const ConfigCaptions &c
     }
     std::string data =
         ConfigHeaderLine(captions) + "\r\n" + ConfigValueLine(rec, stamp, shown) + "\r\n";
-    std::string detail;
-    if (!ReplaceFile(path, data, &detail)) {
-        SetDetail(detail);
+    // Whatever the reason, the user is told the file cannot be written; the detail says why.
+    if (ReplaceFile_WithBuffer(path, data.data(), data.size(), nullptr) != REPLACE_OK) {
+        SetErrorDetail(ReplaceFile_LastErrorText());
         Error(2, 5);
         return 0;
     }

@@ -15,14 +15,15 @@ namespace {
 // keeps x within the limit range; the guards only keep a damaged record (a zero rating read
 // from a file) from producing a value outside the 16-bit field.
 bool LimitUnits(int n, double x, int16_t *out) {
-    const double a = Messgr100(n, 0) / KorrEinh(n);
-    const double F = Konf.DigOut[n] == 12 ? 5000.0 : 10000.0;
-    if (!(std::fabs(a) > 0.0) || !std::isfinite(a)) return false;
-    // Truncation drops what lies between two steps, but a decimal entry such as 45.16 Hz comes
-    // out of the binary arithmetic a hair below its own step (4515.9999...); the nudge keeps
-    // that noise from costing a whole step without moving any value that is really in between.
-    const double exact = x * F / a;
-    const double units = std::trunc(exact + std::copysign(1e-6, exact));
+    const double step = LimitStep(n);
+    if (!(std::fabs(step) > 0.0) || !std::isfinite(step)) return false;
+    // The field shows a step rounded to its digits, up to half a digit below or above the step
+    // itself, and what it shows must enter as that same step again. So an entry counts as the
+    // step whose shown text it matches, and the truncation drops only what lies between two
+    // shown steps. The slack is below half a step, since a digit is never bigger than a step.
+    const double slack = 0.5 * std::pow(10.0, -StepDecimals(step)) / std::fabs(step);
+    const double exact = x / step;
+    const double units = std::trunc(exact + std::copysign(slack, exact));
     if (!std::isfinite(units) || units < -32768.0 || units > 32767.0) return false;
     *out = static_cast<int16_t>(units);
     return true;

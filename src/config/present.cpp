@@ -29,15 +29,6 @@ const OutputControls kOutputs[2] = {
      PANEL_PULSRATE2, PANEL_PULSUNIT2},
 };
 
-// Digits after the point that still show one limit step (a / 10000) without clutter.
-int LimitPrecision(int code, double a) {
-    if (code == 12) return 2;
-    if (a >= 1000.0) return 0;
-    if (a >= 100.0) return 1;
-    if (a >= 10.0) return 2;
-    return 3;
-}
-
 void ShowLimits(int n) {
     const OutputControls &c = kOutputs[n];
     const int code = Konf.DigOut[n];
@@ -46,7 +37,7 @@ void ShowLimits(int n) {
 
     const double a = Messgr100(n, 0) / KorrEinh(n);
     const double N = MaxNenn(n);
-    double scale = 10000.0, lo = 0.0, hi = 1.1999 * a * N / 10000.0;
+    double lo = 0.0, hi = 1.1999 * a * N / 10000.0;
     switch (code) {
     case 4:
     case 5:
@@ -61,22 +52,21 @@ void ShowLimits(int n) {
     case 12:
         lo = 45.0;
         hi = 65.0;
-        scale = 5000.0;
         break;
     default:
         break;
     }
     // A record with a zero rating (only a damaged file brings one) has no limit range.
     if (!std::isfinite(a) || !std::isfinite(hi)) lo = hi = 0.0;
-    const int precision = LimitPrecision(code, a);
+    const double step = LimitStep(n);
     for (int ctrl : {c.limOn, c.limOff}) {
-        SetCtrlAttribute(MainPanel, ctrl, ATTR_PRECISION, precision);
+        SetCtrlAttribute(MainPanel, ctrl, ATTR_PRECISION, StepDecimals(step));
         SetCtrlAttribute(MainPanel, ctrl, ATTR_MIN_VALUE, lo);
         SetCtrlAttribute(MainPanel, ctrl, ATTR_MAX_VALUE, hi);
     }
-    if (!std::isfinite(a)) return;
-    SetCtrlVal(MainPanel, c.limOn, a * Konf.LimOn[n] / scale);
-    SetCtrlVal(MainPanel, c.limOff, a * Konf.LimOff[n] / scale);
+    if (!std::isfinite(step)) return;
+    SetCtrlVal(MainPanel, c.limOn, Konf.LimOn[n] * step);
+    SetCtrlVal(MainPanel, c.limOff, Konf.LimOff[n] * step);
 }
 
 void ShowPulses(int n) {
@@ -84,7 +74,8 @@ void ShowPulses(int n) {
     SetupDigoutSel(n, 2);
     SetupPulsUnit(n);
     // Without the option module the source list holds every second metered quantity, so the
-    // entry is found by its value rather than by its position.
+    // entry is found by its value rather than by its position. A quantity the list lacks shows
+    // no entry, and the record keeps it until the user chooses one.
     SetCtrlVal(MainPanel, c.source, Konf.DigOut[n] - Konf.DigOut[n] % 4);
     SetCtrlVal(MainPanel, c.pulsRate, static_cast<int>(Konf.PulsRate[n]));
     SetCtrlIndex(MainPanel, c.pulsUnit, Konf.DigOut[n] % 4);
@@ -99,6 +90,22 @@ void Dim(int ctrl, int dimmed) {
 }
 
 } // namespace
+
+double LimitStep(int output) {
+    const double a = Messgr100(output, 0) / KorrEinh(output);
+    return a / (Konf.DigOut[output] == 12 ? 5000.0 : 10000.0);
+}
+
+int StepDecimals(double step) {
+    step = std::fabs(step);
+    if (!std::isfinite(step) || step == 0.0) return 2; // no limit range: nothing to resolve
+    // The fewest digits whose last one is no bigger than a step: neighbouring steps then never
+    // show the same text. The tolerance lets a step of 0.01 that the arithmetic made
+    // 0.0099999... count as 0.01.
+    int digits = 0;
+    while (digits < 10 && std::pow(10.0, -digits) > step * (1.0 + 1e-9)) digits++;
+    return digits;
+}
 
 void StampDateTime() {
     const time_t now = time(nullptr);

@@ -334,11 +334,19 @@ TEST_F(ConfigFileTest, FailedSaveLeavesTheOldFile) {
     EXPECT_EQ(WriteConfigFile("", &r, kEnglishCaptions, kStamp, ConfigShownOf(&r)), 0);
     EXPECT_EQ(Console_Report().errors, 3);
 
-    if (geteuid() != 0) { // root writes into read-only folders anyway
-        ASSERT_EQ(chmod(dir_.c_str(), 0555), 0);
+    // Read-only by the mode bits: refused to the super-user as well.
+    for (const char *what : {"folder", "file"}) {
+        SCOPED_TRACE(what);
+        const std::string locked = what[1] == 'o' ? dir_ : path;
+        ASSERT_EQ(chmod(locked.c_str(), 0555), 0);
+        Console_ResetCounts();
         EXPECT_EQ(WriteConfigFile(path.c_str(), &r, kEnglishCaptions, kStamp, ConfigShownOf(&r)),
                   0);
-        ASSERT_EQ(chmod(dir_.c_str(), 0755), 0);
+        EXPECT_EQ(Console_Report().lastErrorMessage, 5);
+        EXPECT_NE(std::string(Console_Report().lastErrorDetail).find("read-only"),
+                  std::string::npos)
+            << Console_Report().lastErrorDetail;
+        ASSERT_EQ(chmod(locked.c_str(), 0755), 0);
         EXPECT_EQ(Get(path), "old contents");
     }
     EXPECT_EQ(Entries().size(), 2u) << "no temporary file is left behind";

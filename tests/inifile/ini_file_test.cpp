@@ -13,19 +13,9 @@
 
 #include "inifile/inifile.h"
 
+#include "../filetext.h"
+
 namespace {
-
-std::string Slurp(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void Spit(const std::string &path, const std::string &text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
 
 int CountTempFiles(const std::string &dir) {
     int n = 0;

@@ -2,11 +2,10 @@
 // (includes spliced in) that the program loads at run time, a header of integer constants, and
 // the table binding every callback name to its function. A resource the program cannot use
 // fails here, at build time.
+#include "platform/file/replacefile.h"
 #include "platform/ui/uirmodel.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -19,7 +18,7 @@ void Usage() {
 }
 
 // Writes the file only when its content changes (so dependants are not rebuilt for nothing),
-// through a temporary file renamed over the old one.
+// replacing it whole: an interrupted build never leaves half a header behind.
 bool WriteIfChanged(const std::string &path, const std::string &content) {
     {
         std::ifstream old(path, std::ios::binary);
@@ -29,17 +28,8 @@ bool WriteIfChanged(const std::string &path, const std::string &content) {
             if (buf.str() == content) return true;
         }
     }
-    std::string tmp = path + ".tmp";
-    FILE *f = fopen(tmp.c_str(), "wb");
-    if (!f) {
-        fprintf(stderr, "uirgen: cannot write %s: %s\n", tmp.c_str(), strerror(errno));
-        return false;
-    }
-    bool ok = fwrite(content.data(), 1, content.size(), f) == content.size();
-    ok = (fclose(f) == 0) && ok;
-    if (!ok || rename(tmp.c_str(), path.c_str()) != 0) {
-        fprintf(stderr, "uirgen: cannot write %s: %s\n", path.c_str(), strerror(errno));
-        remove(tmp.c_str());
+    if (ReplaceFile_WithBuffer(path.c_str(), content.data(), content.size(), nullptr) != 0) {
+        fprintf(stderr, "uirgen: %s\n", ReplaceFile_LastErrorText());
         return false;
     }
     return true;

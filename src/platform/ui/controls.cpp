@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -20,6 +21,7 @@ namespace uiq {
 namespace {
 
 QString FormatNumber(double v, int precision) {
+    if (std::fabs(v) < 0.5 * std::pow(10.0, -precision)) v = 0.0; // no "-0.00"
     return QString::number(v, 'f', precision);
 }
 
@@ -79,19 +81,14 @@ int SetNumber(CtrlRec *c, double v) {
     }
     case CTRL_RING:
     case CTRL_LIST: {
-        // A ring's value is the value of its selected entry: setting one selects that entry.
-        for (size_t i = 0; i < c->items.size(); ++i)
-            if (c->items[i].value == static_cast<int>(std::lround(v))) {
-                if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
-                    QSignalBlocker block(cb);
-                    cb->setCurrentIndex(static_cast<int>(i));
-                } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
-                    QSignalBlocker block(lw);
-                    lw->setCurrentRow(static_cast<int>(i));
-                }
-                return 0;
-            }
-        return UIE_BAD_VALUE;
+        // A ring's value is the value of its selected entry: setting one selects that entry. A
+        // value it does not offer leaves nothing selected: showing whatever entry was selected
+        // before would pass off another value as the one set.
+        int index = -1;
+        for (size_t i = 0; i < c->items.size() && index < 0; ++i)
+            if (c->items[i].value == static_cast<int>(std::lround(v))) index = static_cast<int>(i);
+        SelectEntry(c, index);
+        return index < 0 ? UIE_BAD_VALUE : 0;
     }
     case CTRL_STRING:
     case CTRL_TEXT_BOX:
@@ -158,10 +155,7 @@ int GetNumber(CtrlRec *c, double *v) {
     case CTRL_RING:
     case CTRL_LIST: {
         int i = RingIndex(c);
-        if (i < 0 || i >= static_cast<int>(c->items.size())) {
-            *v = 0;
-            return UIE_INDEX_OUT_OF_RANGE;
-        }
+        if (i < 0 || i >= static_cast<int>(c->items.size())) return UIE_INDEX_OUT_OF_RANGE;
         *v = c->items[static_cast<size_t>(i)].value;
         return 0;
     }
@@ -236,6 +230,8 @@ int SetCtrlVal(int panel, int control, const char *value) {
     return c ? SetText(c, value) : err;
 }
 
+// A failed read leaves the caller's variable as it was, so a caller can preset what stands for
+// "nothing shown" (a ring without a selection).
 int GetCtrlVal(int panel, int control, int *value) {
     if (!value) return UIE_MISSING_ARGUMENT;
     int err = 0;
@@ -243,7 +239,7 @@ int GetCtrlVal(int panel, int control, int *value) {
     if (!c) return err;
     double v = 0;
     int r = GetNumber(c, &v);
-    *value = static_cast<int>(std::lround(v));
+    if (r >= 0) *value = static_cast<int>(std::lround(v));
     return r;
 }
 
@@ -252,15 +248,17 @@ int GetCtrlVal(int panel, int control, double *value) {
     int err = 0;
     CtrlRec *c = LookupCtrl(panel, control, &err);
     if (!c) return err;
-    *value = 0;
-    return GetNumber(c, value);
+    double v = 0;
+    int r = GetNumber(c, &v);
+    if (r >= 0) *value = v;
+    return r;
 }
 
 int GetCtrlVal(int panel, int control, float *value) {
     if (!value) return UIE_MISSING_ARGUMENT;
     double v = 0;
     int r = GetCtrlVal(panel, control, &v);
-    *value = static_cast<float>(v);
+    if (r >= 0) *value = static_cast<float>(v);
     return r;
 }
 
@@ -341,23 +339,24 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value) {
     case ATTR_MAX_VALUE:
         return SetCtrlAttribute(panel, control, attribute, double(value));
     case ATTR_PRECISION: {
-        auto *s = qobject_cast<QDoubleSpinBox *>(c->w.data());
+        auto *s = dynamic_cast<NumericBox *>(c->w.data());
         if (!s) return UIE_BAD_ATTRIBUTE;
         if (value < 0 || value > 15) return UIE_BAD_VALUE;
         c->precision = c->dataType == VAL_INTEGER ? 0 : value;
         QSignalBlocker block(s);
-        s->setDecimals(c->precision);
+        s->SetPrecision(c->precision); // the value itself stays as it is
         c->lastNumber = s->value();
         return 0;
     }
     case ATTR_DATA_TYPE: {
-        auto *s = qobject_cast<QDoubleSpinBox *>(c->w.data());
+        auto *s = dynamic_cast<NumericBox *>(c->w.data());
         if (!s || (value != VAL_INTEGER && value != VAL_DOUBLE)) return UIE_BAD_VALUE;
         c->dataType = value;
         QSignalBlocker block(s);
         if (value == VAL_INTEGER) {
             c->precision = 0;
-            s->setDecimals(0);
+            s->SetPrecision(0);
+            s->setValue(std::round(s->value()));
         }
         c->lastNumber = s->value();
         return 0;
@@ -653,12 +652,15 @@ int InstallCtrlCallback(int panel, int control, CtrlCallbackPtr fn, void *callba
     return 0;
 }
 
-int UserCommit(int panel, int control) {
-    int err = 0;
-    CtrlRec *c = LookupCtrl(panel, control, &err);
-    if (!c) return err;
-    // What the user cannot reach, the user cannot commit.
-    if (c->dimmed || !c->visible || c->kind == CTRL_TIMER) return UIE_NOT_ACCESSIBLE;
+namespace {
+
+// What the user cannot reach, the user cannot commit: a dimmed or hidden control, a timer, or
+// anything outside the pop-up on top.
+CtrlRec *ReachableCtrl(int panel, int control, int *err) {
+    CtrlRec *c = LookupCtrl(panel, control, err);
+    if (!c) return nullptr;
+    *err = UIE_NOT_ACCESSIBLE;
+    if (c->dimmed || !c->visible || c->kind == CTRL_TIMER) return nullptr;
     if (!Popups().empty()) {
         int top = Popups().back();
         bool inside = false;
@@ -667,8 +669,25 @@ int UserCommit(int panel, int control) {
             PanelRec *p = FindPanel(h);
             h = p ? p->parent : 0;
         }
-        if (!inside) return UIE_NOT_ACCESSIBLE;
+        if (!inside) return nullptr;
     }
+    *err = 0;
+    return c;
+}
+
+void SendKey(QWidget *w, int key, const QString &text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(w, &release);
+}
+
+} // namespace
+
+int UserCommit(int panel, int control) {
+    int err = 0;
+    CtrlRec *c = ReachableCtrl(panel, control, &err);
+    if (!c) return err;
     if (c->kind == CTRL_SWITCH) RefreshSwitchText(c);
     if (c->kind == CTRL_RADIO) {
         // The user's click: it turns an off button on (and the rest of its group off); on a
@@ -677,5 +696,24 @@ int UserCommit(int panel, int control) {
         SetRadio(c, true);
     }
     FireCommit(panel, control);
+    return 0;
+}
+
+int UserTypeText(int panel, int control, const char *text) {
+    if (!text) return UIE_MISSING_ARGUMENT;
+    int err = 0;
+    CtrlRec *c = ReachableCtrl(panel, control, &err);
+    if (!c) return err;
+    QWidget *w = c->w.data();
+    if (auto *s = qobject_cast<QAbstractSpinBox *>(w))
+        s->selectAll();
+    else if (auto *e = qobject_cast<QLineEdit *>(w))
+        e->selectAll();
+    else
+        return UIE_BAD_CONTROL;
+    // Key by key, so that the control's own checks refuse what they would refuse from the
+    // keyboard; Enter then commits the entry as it does for the user.
+    for (QChar ch : Q(text)) SendKey(w, ch.unicode() < 128 ? ch.toUpper().unicode() : 0, ch);
+    SendKey(w, Qt::Key_Return, QString());
     return 0;
 }

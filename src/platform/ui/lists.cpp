@@ -30,6 +30,17 @@ int Count(CtrlRec *c) {
 }
 
 } // namespace
+
+void SelectEntry(CtrlRec *c, int index) {
+    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
+        QSignalBlocker block(cb);
+        cb->setCurrentIndex(index);
+    } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
+        QSignalBlocker block(lw);
+        lw->setCurrentRow(index);
+    }
+}
+
 } // namespace uiq
 
 using namespace uiq;
@@ -164,13 +175,7 @@ int SetCtrlIndex(int panel, int control, int index) {
     CtrlRec *c = ListCtrl(panel, control, &err);
     if (!c) return err;
     if (index < 0 || index >= Count(c)) return UIE_INDEX_OUT_OF_RANGE;
-    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
-        QSignalBlocker block(cb);
-        cb->setCurrentIndex(index);
-    } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
-        QSignalBlocker block(lw);
-        lw->setCurrentRow(index);
-    }
+    SelectEntry(c, index);
     return 0;
 }
 

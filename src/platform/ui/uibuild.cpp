@@ -259,12 +259,12 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
         break;
     }
     case CTRL_NUMERIC: {
-        auto *s = new QDoubleSpinBox(client);
+        auto *s = new NumericBox(client);
         c->dataType = a.Str("datatype", "int") == "double" ? VAL_DOUBLE : VAL_INTEGER;
         c->precision = c->dataType == VAL_DOUBLE ? a.Int("precision", 2) : 0;
         c->minVal = a.Double("min", c->dataType == VAL_DOUBLE ? -1e12 : INT_MIN);
         c->maxVal = a.Double("max", c->dataType == VAL_DOUBLE ? 1e12 : INT_MAX);
-        s->setDecimals(c->precision);
+        s->SetPrecision(c->precision);
         s->setRange(c->minVal, c->maxVal);
         s->setKeyboardTracking(false);
         s->setAlignment(Qt::AlignRight);

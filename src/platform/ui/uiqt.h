@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -137,6 +138,24 @@ std::vector<int> &Popups(); // installed pop-ups, the top one last
 void ClearCommits();
 const CallbackBinding *FindCallback(const std::string &name);
 
+// The numeric control's widget. A plain QDoubleSpinBox rounds its value to the digits it shows,
+// so a value the program set would read back changed (12.345 shown with two digits reads 12.35)
+// and a later commit would store the rounded value. This one keeps the value exactly as set or
+// entered; its precision decides only what is shown and what can be typed.
+class NumericBox : public QDoubleSpinBox {
+  public:
+    explicit NumericBox(QWidget *parent);
+    void SetPrecision(int digits); // digits after the point, shown and accepted
+    int Precision() const { return digits_; }
+    QString textFromValue(double value) const override;
+    double valueFromText(const QString &text) const override;
+    QValidator::State validate(QString &text, int &pos) const override;
+
+  private:
+    bool ShowsInRange(const QString &text, double *value) const;
+    int digits_ = 2;
+};
+
 // Widgets of a control from the resource, placed on the panel's client area.
 void BuildControl(PanelRec *p, const uir::Control &def);
 void PlaceControl(CtrlRec *c);
@@ -148,6 +167,8 @@ void FitTextMessage(CtrlRec *c);
 void BuildRadio(CtrlRec *c, const uir::Attrs &a, QWidget *client);
 void SetRadio(CtrlRec *c, bool on);
 bool RadioIsOn(const CtrlRec *c);
+// Selects entry `index` of a ring or list without firing its callback; -1 selects none.
+void SelectEntry(CtrlRec *c, int index);
 
 // Text conversions between the C interface and Qt.
 inline QString Q(const char *s) {

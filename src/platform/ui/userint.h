@@ -270,6 +270,9 @@ void RegisterCallbacks(const CallbackBinding *table, int count);
 // Acts as the user would: commits the control with its current value (fires its callback and
 // satisfies a waiting GetUserEvent), chooses a menu item, or closes a panel's window.
 int UserCommit(int panel, int control);
+// Types `text` into a numeric or string control as the user would, replacing what it shows, and
+// presses Enter: the control's input checks apply to every key, and a changed value commits.
+int UserTypeText(int panel, int control, const char *text);
 int UserChooseMenu(int menuBar, int item);
 int UserClosePanel(int panel);
 // Answers the next file selection pop-up without showing it (empty path: cancel).

@@ -56,6 +56,72 @@ TEST_F(UiTest, UserCommitsFireTheControlCallback) {
     EXPECT_TRUE(Calls().empty());
 }
 
+TEST_F(UiTest, TypedEntriesPassTheControlsChecks) {
+    int p = Load(MAIN);
+    struct Case {
+        const char *name;
+        int ctrl;
+        double before; // set by the program first
+        const char *typed;
+        double after;
+        const char *shown;
+        bool commits;
+    } cases[] = {
+        {"three digits", MAIN_RATIO, 0.5, "0.125", 0.125, "0.125", true},
+        {"a fourth digit is refused", MAIN_RATIO, 0.5, "0.1234", 0.123, "0.123", true},
+        {"the shown text again keeps the value", MAIN_RATIO, 0.12345, "0.123", 0.12345, "0.123",
+         false},
+        {"a fourth digit cannot make it another text", MAIN_RATIO, 0.12345, "0.1230", 0.12345,
+         "0.123", false},
+        {"fewer digits are another value", MAIN_RATIO, 0.12345, "0.12", 0.12, "0.120", true},
+        {"sign", MAIN_RATIO, 0.5, "-1.25", -1.25, "-1.250", true},
+        {"letters are refused", MAIN_RATIO, 0.5, "1x", 1.0, "1.000", true},
+        {"an integer takes no point", MAIN_COUNT, 5, "7.5", 75, "75", true},
+        {"the same integer", MAIN_COUNT, 42, "42", 42, "42", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(SetCtrlVal(p, c.ctrl, c.before), 0);
+        Calls().clear();
+        ASSERT_EQ(UserTypeText(p, c.ctrl, c.typed), 0);
+        double v = 0;
+        EXPECT_EQ(GetCtrlVal(p, c.ctrl, &v), 0);
+        EXPECT_DOUBLE_EQ(v, c.after);
+        char text[32] = "";
+        GetCtrlVal(p, c.ctrl, text, sizeof text);
+        EXPECT_STREQ(text, c.shown);
+        EXPECT_EQ(Calls().size(), c.commits ? 1u : 0u);
+    }
+    // A range end shows rounded: its text is accepted and stands for the end itself, while a
+    // key that takes the text further out is refused.
+    SetCtrlAttribute(p, MAIN_RATIO, ATTR_MAX_VALUE, 1.4996);
+    SetCtrlAttribute(p, MAIN_RATIO, ATTR_MIN_VALUE, -1.4996);
+    struct End {
+        const char *typed;
+        double after;
+    } ends[] = {
+        {"1.500", 1.4996}, {"1.501", 1.4996}, {"1.6", 1.0}, {"-1.500", -1.4996}, {"-1.6", -1.0}};
+    for (const End &e : ends) {
+        SCOPED_TRACE(e.typed);
+        SetCtrlVal(p, MAIN_RATIO, 0.5);
+        ASSERT_EQ(UserTypeText(p, MAIN_RATIO, e.typed), 0);
+        double v = 0;
+        GetCtrlVal(p, MAIN_RATIO, &v);
+        EXPECT_DOUBLE_EQ(v, e.after);
+    }
+
+    // Strings too; what cannot be reached cannot be typed into.
+    Calls().clear();
+    ASSERT_EQ(UserTypeText(p, MAIN_NAME, "0123456789"), 0);
+    char name[32] = "";
+    GetCtrlVal(p, MAIN_NAME, name, sizeof name);
+    EXPECT_STREQ(name, "01234567");
+    EXPECT_EQ(Calls().size(), 1u);
+    EXPECT_EQ(UserTypeText(p, MAIN_MODE, "1"), UIE_BAD_CONTROL);
+    SetCtrlAttribute(p, MAIN_RATIO, ATTR_DIMMED, 1);
+    EXPECT_EQ(UserTypeText(p, MAIN_RATIO, "1"), UIE_NOT_ACCESSIBLE);
+}
+
 TEST_F(UiTest, InstalledCallbacksReplaceTheResourceOnes) {
     static int seen = 0;
     static void *data = nullptr;

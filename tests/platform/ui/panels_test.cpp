@@ -87,19 +87,39 @@ TEST_F(UiTest, ControlOrderWalksEveryControlOnce) {
 
 TEST_F(UiTest, NumericsCoerceIntoTheirRange) {
     int p = Load(MAIN);
+    // The precision decides what is shown, not what is kept: a value reads back as it was set.
     struct Case {
         int ctrl;
         double set, expect;
+        const char *shown;
     } cases[] = {
-        {MAIN_COUNT, 250, 100}, {MAIN_COUNT, -3, 0},    {MAIN_COUNT, 7.6, 8},
-        {MAIN_RATIO, 2.0, 1.5}, {MAIN_RATIO, -9, -1.5}, {MAIN_RATIO, 0.12345, 0.123},
+        {MAIN_COUNT, 250, 100, "100"},
+        {MAIN_COUNT, -3, 0, "0"},
+        {MAIN_COUNT, 7.6, 8, "8"},
+        {MAIN_RATIO, 2.0, 1.5, "1.500"},
+        {MAIN_RATIO, -9, -1.5, "-1.500"},
+        {MAIN_RATIO, 0.12345, 0.12345, "0.123"},
+        {MAIN_RATIO, 0.0006, 0.0006, "0.001"},
+        {MAIN_RATIO, -0.0004, -0.0004, "0.000"},
+        {MAIN_RATIO, 1.0 / 3, 1.0 / 3, "0.333"},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(SetCtrlVal(p, c.ctrl, c.set), 0);
         double got = 0;
         EXPECT_EQ(GetCtrlVal(p, c.ctrl, &got), 0);
         EXPECT_DOUBLE_EQ(got, c.expect) << c.ctrl << " set " << c.set;
+        char text[32] = "";
+        EXPECT_EQ(GetCtrlVal(p, c.ctrl, text, sizeof text), 0);
+        EXPECT_STREQ(text, c.shown) << c.ctrl << " set " << c.set;
     }
+    // Neither a new precision nor a new range that holds it changes the value.
+    ASSERT_EQ(SetCtrlVal(p, MAIN_RATIO, 0.12345), 0);
+    EXPECT_EQ(SetCtrlAttribute(p, MAIN_RATIO, ATTR_PRECISION, 1), 0);
+    EXPECT_EQ(SetCtrlAttribute(p, MAIN_RATIO, ATTR_MIN_VALUE, 0.1234), 0);
+    double kept = 0;
+    EXPECT_EQ(GetCtrlVal(p, MAIN_RATIO, &kept), 0);
+    EXPECT_DOUBLE_EQ(kept, 0.12345);
+    EXPECT_EQ(SetCtrlAttribute(p, MAIN_RATIO, ATTR_PRECISION, 3), 0);
     // A narrower range pulls the value in; a reversed range stays ordered.
     ASSERT_EQ(SetCtrlVal(p, MAIN_COUNT, 80), 0);
     EXPECT_EQ(SetCtrlAttribute(p, MAIN_COUNT, ATTR_MAX_VALUE, 50.0), 0);
@@ -136,7 +156,23 @@ TEST_F(UiTest, RingsSelectByValueAndIndex) {
     EXPECT_EQ(SetCtrlVal(p, MAIN_MODE, 9), 0);
     EXPECT_EQ(GetCtrlIndex(p, MAIN_MODE, &idx), 0);
     EXPECT_EQ(idx, 2);
-    EXPECT_EQ(SetCtrlVal(p, MAIN_MODE, 5), UIE_BAD_VALUE); // no such entry: selection stays
+    // No such entry: nothing is selected, rather than an entry that is not the value, and a
+    // read fails without touching the caller's variable.
+    EXPECT_EQ(SetCtrlVal(p, MAIN_MODE, 5), UIE_BAD_VALUE);
+    EXPECT_EQ(GetCtrlIndex(p, MAIN_MODE, &idx), 0);
+    EXPECT_EQ(idx, -1);
+    n = 77;
+    EXPECT_EQ(GetCtrlVal(p, MAIN_MODE, &n), UIE_INDEX_OUT_OF_RANGE);
+    EXPECT_EQ(n, 77);
+    double d = 7.5;
+    EXPECT_EQ(GetCtrlVal(p, MAIN_MODE, &d), UIE_INDEX_OUT_OF_RANGE);
+    EXPECT_EQ(d, 7.5);
+    EXPECT_EQ(GetCtrlVal(p, MAIN_MODE, label, sizeof label), UIE_INDEX_OUT_OF_RANGE);
+    EXPECT_EQ(SetCtrlVal(p, MAIN_PICKS, 3), UIE_BAD_VALUE);
+    EXPECT_EQ(GetCtrlIndex(p, MAIN_PICKS, &idx), 0);
+    EXPECT_EQ(idx, -1);
+    EXPECT_EQ(SetCtrlVal(p, MAIN_PICKS, 1), 0);
+    EXPECT_EQ(SetCtrlVal(p, MAIN_MODE, 9), 0);
     EXPECT_EQ(GetCtrlVal(p, MAIN_MODE, &n), 0);
     EXPECT_EQ(n, 9);
     EXPECT_EQ(SetCtrlAttribute(p, MAIN_MODE, ATTR_CTRL_INDEX, 1), 0);

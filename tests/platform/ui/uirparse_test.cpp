@@ -268,6 +268,25 @@ TEST(UirGen, FailsTheBuildOnBadResourcesAndMergesGoodOnes) {
     ASSERT_TRUE(uir::LoadResource(dir + "/merged.uir", &merged, &error)) << error;
     ASSERT_EQ(merged.panels.size(), 2u);
     EXPECT_EQ(merged.panels[1].attrs.Str("title"), "a < b");
+
+    // An output that cannot be replaced fails the build and keeps the old file whole.
+    std::ifstream before(dir + "/Gen.h");
+    const std::string old((std::istreambuf_iterator<char>(before)),
+                          std::istreambuf_iterator<char>());
+    ASSERT_EQ(chmod((dir + "/Gen.h").c_str(), 0444), 0);
+    in = Write("gen_top.uir", "<uir><panel name='R'/></uir>");
+    cmd = std::string(UIRGEN) + " " + in + " --uir " + dir + "/merged.uir --header " + dir +
+          "/Gen.h --callbacks " + dir + "/Gen_cb.cpp 2>" + dir + "/err.txt";
+    int status = system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::ifstream after(dir + "/Gen.h"), err(dir + "/err.txt");
+    EXPECT_EQ(
+        std::string((std::istreambuf_iterator<char>(after)), std::istreambuf_iterator<char>()),
+        old);
+    const std::string why((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
+    EXPECT_NE(why.find("Gen.h: the file is read-only"), std::string::npos) << why;
+    ASSERT_EQ(chmod((dir + "/Gen.h").c_str(), 0644), 0);
 }
 
 } // namespace
