@@ -6,6 +6,7 @@
 #include "config/settings.h"
 #include "link/linksettings.h"
 #include "platform/ui/userint.h"
+#include "views/logger.h"
 #include "views/views.h"
 
 int StartProgram(int argc, char **argv) {
@@ -16,6 +17,7 @@ int StartProgram(int argc, char **argv) {
     if (!ReadINIFile()) NewINIFile();
 
     filename[0] = '\0';
+    logfile[0] = '\0';
     Search_Result = 0;
     for (int slot = 0; slot < 32; ++slot)
         if (DevSearch[slot] != 0) Search_Result = 1;

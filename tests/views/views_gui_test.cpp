@@ -1,6 +1,6 @@
 // The three live views on real panels (offscreen) against kr7m-sim on a pseudo-terminal: opened
 // from the menu as the user does, with the fields read back from the panel.
-#include "app_fixture.h"
+#include "sim_view_fixture.h"
 
 #include <cmath>
 #include <csignal>
@@ -22,11 +22,7 @@
 
 namespace {
 
-double Now() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
+using viewtest::Now;
 
 struct ViewCase {
     const char *name;
@@ -48,60 +44,8 @@ const ViewCase kViews[] = {
      MEAN_CLOSE},
 };
 
-class ViewsTest : public apptest::ShellTest {
+class ViewsTest : public viewtest::SimShellTest {
   protected:
-    void StartSim(const std::vector<std::string> &extra = {}) {
-        link_ = dir_ + "/sim";
-        std::string sim = std::string(KR7M_BIN_DIR) + "/kr7m-sim";
-        pid_ = fork();
-        ASSERT_GE(pid_, 0);
-        if (pid_ == 0) {
-            std::vector<char *> argv{const_cast<char *>(sim.c_str()),
-                                     const_cast<char *>(link_.c_str())};
-            for (const std::string &a : extra) argv.push_back(const_cast<char *>(a.c_str()));
-            argv.push_back(nullptr);
-            int devnull = open("/dev/null", O_WRONLY);
-            if (devnull >= 0) dup2(devnull, 1);
-            execv(sim.c_str(), argv.data());
-            _exit(127);
-        }
-        struct stat st;
-        for (int i = 0; i < 100 && lstat(link_.c_str(), &st) != 0; ++i) usleep(50000);
-        ASSERT_EQ(lstat(link_.c_str(), &st), 0) << "the simulator did not come up";
-    }
-    void StartProgramOn(int commType, int address) {
-        apptest::WriteFile(IniPath(),
-                           "[Interface]\r\nCOMPort = 1\r\nCOMType = " + std::to_string(commType) +
-                               "\r\nDevAddr = " + std::to_string(address) +
-                               "\r\n\r\n[Ports]\r\nCOM1 = \"" + link_ + "\"\r\n\r\n");
-        ASSERT_EQ(StartProgram(0, nullptr), 0) << StartupError();
-    }
-    void SetUp() override {
-        ShellTest::SetUp();
-        StartSim();
-        StartProgramOn(0, 1);
-    }
-    void TearDown() override {
-        StopSim();
-        ShellTest::TearDown();
-    }
-    void StopSim() {
-        if (pid_ > 0) {
-            kill(pid_, SIGCONT);
-            kill(pid_, SIGTERM);
-            int st = 0;
-            waitpid(pid_, &st, 0);
-            pid_ = -1;
-        }
-    }
-    // Gives the instrument another connection type through its configuration block.
-    void SetConnection(int system) {
-        ASSERT_EQ(InitInterface(CommPort), 1);
-        ASSERT_EQ(Read(&Lese, ReadConfigBlock, 1), 1);
-        Lese.System = static_cast<uint8_t>(system);
-        ASSERT_EQ(Write(&Lese, WriteConfigBlock, 1, 0), 1);
-        CloseInterface();
-    }
     void SetValues(const std::string &lines) { apptest::WriteFile(link_ + ".values", lines); }
     // Opens a view from its menu item and waits for its first reading (the timer's first tick
     // comes at once).
@@ -125,16 +69,6 @@ class ViewsTest : public apptest::ShellTest {
         return panel;
     }
     void Tick(const ViewCase &v) { v.tick(*v.handle, v.timer, EVENT_TIMER_TICK, nullptr, 0, 0); }
-    std::string Text(int panel, int control) {
-        char text[64] = "";
-        GetCtrlVal(panel, control, text, sizeof text);
-        return text;
-    }
-    int Attr(int panel, int control, int attribute) {
-        int value = -1;
-        GetCtrlAttribute(panel, control, attribute, &value);
-        return value;
-    }
     // Every shown field as the formatting rule gives it for the values just read, and marked
     // fields red and bold.
     void ExpectFieldsMatch(const ViewCase &v, int panel) {
@@ -151,25 +85,6 @@ class ViewsTest : public apptest::ShellTest {
             EXPECT_EQ(Attr(panel, control, ATTR_TEXT_BOLD), texts[row].marked);
         }
     }
-    void ExpectBackOnMainPanel() {
-        int menu = 0;
-        GetPanelAttribute(BkgndPanel, ATTR_MENU_BAR_VISIBLE, &menu);
-        EXPECT_EQ(menu, 1);
-        int visible = 0;
-        GetPanelAttribute(MainPanel, ATTR_VISIBLE, &visible);
-        EXPECT_EQ(visible, 1);
-        EXPECT_EQ(GetActivePanel(), MainPanel);
-        EXPECT_EQ(CommPortOpen, 0) << "the view gave its port back";
-    }
-    void Screenshot(int panel, const std::string &name) {
-        const char *dir = getenv("KR7M_SCREENSHOT_DIR");
-        if (!dir || !*dir) return;
-        ProcessSystemEvents();
-        EXPECT_GE(SavePanelImage(panel, (std::string(dir) + "/" + name + ".png").c_str()), 0);
-    }
-
-    std::string link_;
-    pid_t pid_ = -1;
 };
 
 class EachView : public ViewsTest, public ::testing::WithParamInterface<std::tuple<int, int>> {};
