@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QFontDatabase>
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -402,6 +403,8 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
     }
     case CTRL_LIST: {
         auto *lw = new QListWidget(client);
+        // Lines laid out in columns by their own spaces need every character equally wide.
+        if (a.Bool("monospace")) lw->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
         c->dataType = VAL_INTEGER;
         for (const auto &it : def.items) {
             ListEntry e{QString::fromStdString(it.label), atoi(it.value.c_str())};
