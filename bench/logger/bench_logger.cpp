@@ -15,6 +15,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "../simchild.h"
 #include "config/commands.h"
 #include "config/record.h"
 #include "link/linksettings.h"
@@ -29,40 +30,12 @@ namespace {
 constexpr double kTurnaround = 0.005; // seconds, as given to the simulator
 constexpr int kRecords = 2000;
 
-double Now() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
+using bench::Now;
 
 pid_t StartSim(const std::string &link) {
-    std::string bin = std::string(KR7M_BIN_DIR) + "/kr7m-sim";
-    std::vector<std::string> args = {bin,
-                                     link,
-                                     "--turnaround",
-                                     "5",
-                                     "--paced",
-                                     "9600,8E1",
-                                     "--logger-records",
-                                     "2000",
-                                     "--logger-failed",
-                                     "700"};
-    pid_t pid = fork();
-    if (pid == 0) {
-        int fd = open("/dev/null", O_WRONLY);
-        if (fd >= 0) dup2(fd, 1);
-        std::vector<char *> argv;
-        for (std::string &a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(bin.c_str(), argv.data());
-        _exit(127);
-    }
-    for (int i = 0; i < 500 && pid > 0; ++i) {
-        struct stat st;
-        if (lstat(link.c_str(), &st) == 0) return pid;
-        usleep(10000);
-    }
-    return -1;
+    return bench::StartSim(KR7M_BIN_DIR, link,
+                           {"--turnaround", "5", "--paced", "9600,8E1", "--logger-records", "2000",
+                            "--logger-failed", "700"});
 }
 
 struct Sink {
@@ -122,9 +95,7 @@ int main() {
         std::fprintf(stderr, "bench_logger: the simulator's logger status could not be read\n");
     }
     CloseInterface();
-    kill(sim, SIGTERM);
-    int st = 0;
-    waitpid(sim, &st, 0);
+    bench::StopSim(sim);
     std::string cmd = std::string("rm -rf '") + dir + "'";
     if (std::system(cmd.c_str()) != 0) rc = 1;
     return rc;

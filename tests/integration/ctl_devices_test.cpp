@@ -7,20 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "../logger_export.h"
 #include "sim_process.h"
 
+using simtest::Lines;
 using simtest::RunResult;
 using simtest::Sim;
 using simtest::TempDir;
 
 namespace {
-
-std::vector<std::string> Lines(const std::string &text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
 
 int Count(const std::string &text, const std::string &what) {
     int n = 0;
@@ -102,14 +97,6 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"declinedLoggerReset", {"logger", "reset"}, 1, "Not confirmed"}),
     [](const auto &info) { return std::string(info.param.name); });
 
-// The same literal the logger view's export is compared with: the command writes the same file.
-const char kExpectedExport[] = " 1010\t 14.03.26  12:00:00 \t   1.88\t[kW]\t- OK -\t\r\n"
-                               " 1008\t 14.03.26  11:45:00 \t   1.86\t[kW]\t- OK -\t\r\n"
-                               " 1006\t(14.03.26  11:30:00)\t   0.00\t[kW]\tFAILED\t\r\n"
-                               " 1004\t(14.03.26  11:15:00)\t   2.39\t[kW]\t- OK -\t\r\n"
-                               " 1002\t(14.03.26  11:00:00)\t   2.40\t[kW]\t- OK -\t\r\n"
-                               " 1000\t(14.03.26  10:45:00)\t   2.31\t[kW]\t- OK -\t\r\n";
-
 TEST_F(CtlDevices, LoggerDownloadWritesTheViewsExportAndPrintsItsLines) {
     Sim sim({"--logger", "active", "--logger-mode", "ask", "--logger-records", "6",
              "--logger-failed", "3"});
@@ -121,7 +108,7 @@ TEST_F(CtlDevices, LoggerDownloadWritesTheViewsExportAndPrintsItsLines) {
 
     RunResult r = Ctl(sim, {"logger", "download", path, "--newest", "2026-03-14 12:00:00"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(simtest::ReadFile(path), kExpectedExport);
+    EXPECT_EQ(simtest::ReadFile(path), kExpectedLoggerExport);
     std::vector<std::string> lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[2], " 1006:  (14.03.26  11:30:00)       0.00 [kW]    FAILED");

@@ -3,6 +3,8 @@
 // simulator's frame log and the export compared byte for byte.
 #include "sim_view_fixture.h"
 
+#include "../logger_export.h"
+
 #include <cmath>
 #include <cstring>
 #include <sstream>
@@ -81,7 +83,6 @@ class DevViewsTest : public viewtest::SimShellTest {
         StartSim(simOptions);
         StartProgramOn(0, 1);
     }
-    std::string Frames() { return apptest::ReadFile(LogPath()); }
     // Requests of the frame log (hex after "RX "), in order.
     std::vector<std::string> Requests() {
         std::vector<std::string> out;
@@ -227,14 +228,6 @@ void AnswerNewestTime(int panel) {
     UserCommit(panel, LOGTIME_OK);
 }
 
-// The export of a one-channel download with a failed record, as the file must hold it.
-const char kExpectedExport[] = " 1010\t 14.03.26  12:00:00 \t   1.88\t[kW]\t- OK -\t\r\n"
-                               " 1008\t 14.03.26  11:45:00 \t   1.86\t[kW]\t- OK -\t\r\n"
-                               " 1006\t(14.03.26  11:30:00)\t   0.00\t[kW]\tFAILED\t\r\n"
-                               " 1004\t(14.03.26  11:15:00)\t   2.39\t[kW]\t- OK -\t\r\n"
-                               " 1002\t(14.03.26  11:00:00)\t   2.40\t[kW]\t- OK -\t\r\n"
-                               " 1000\t(14.03.26  10:45:00)\t   2.31\t[kW]\t- OK -\t\r\n";
-
 TEST_F(DevViewsTest, LoggerDownloadsNewestFirstAndExportsTheLines) {
     Start({"--logger", "active", "--logger-mode", "ask", "--logger-records", "6", "--logger-failed",
            "3"});
@@ -259,7 +252,7 @@ TEST_F(DevViewsTest, LoggerDownloadsNewestFirstAndExportsTheLines) {
     ASSERT_EQ(UserCommit(panel, LOGGER_GET), 0);
     EXPECT_EQ(gSeen.size(), 1u) << "the newest record's time was asked";
     EXPECT_EQ(Number(panel, LOGGER_RECORDS), 6);
-    EXPECT_EQ(apptest::ReadFile(path), kExpectedExport);
+    EXPECT_EQ(apptest::ReadFile(path), kExpectedLoggerExport);
     std::vector<std::string> lines = ListLines(panel);
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0], " 1010:   14.03.26  12:00:00        1.88 [kW]    - OK -");

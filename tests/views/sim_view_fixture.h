@@ -5,12 +5,11 @@
 #include "app_fixture.h"
 
 #include <csignal>
-#include <fcntl.h>
+#include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <time.h>
 #include <vector>
+
+#include "sim_process.h"
 
 #include "config/commands.h"
 #include "config/mainpanel.h"
@@ -21,38 +20,19 @@
 
 namespace viewtest {
 
-inline double Now() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
+using simtest::Now;
 
 class SimShellTest : public apptest::ShellTest {
   protected:
-    // Starts kr7m-sim with the extra options; the frame log goes to LogPath().
+    // Starts kr7m-sim with the extra options and its frame log.
     void StartSim(const std::vector<std::string> &extra = {}) {
-        link_ = dir_ + "/sim";
-        std::string sim = std::string(KR7M_BIN_DIR) + "/kr7m-sim";
-        std::string log = LogPath();
-        pid_ = fork();
-        ASSERT_GE(pid_, 0);
-        if (pid_ == 0) {
-            std::vector<char *> argv{const_cast<char *>(sim.c_str()),
-                                     const_cast<char *>(link_.c_str())};
-            std::string logOption = "--log=" + log;
-            argv.push_back(const_cast<char *>(logOption.c_str()));
-            for (const std::string &a : extra) argv.push_back(const_cast<char *>(a.c_str()));
-            argv.push_back(nullptr);
-            int devnull = open("/dev/null", O_WRONLY);
-            if (devnull >= 0) dup2(devnull, 1);
-            execv(sim.c_str(), argv.data());
-            _exit(127);
-        }
-        struct stat st;
-        for (int i = 0; i < 100 && lstat(link_.c_str(), &st) != 0; ++i) usleep(50000);
-        ASSERT_EQ(lstat(link_.c_str(), &st), 0) << "the simulator did not come up";
+        sim_ = std::make_unique<simtest::Sim>(extra);
+        ASSERT_TRUE(sim_->Ready()) << "the simulator did not come up: " << sim_->Output();
+        link_ = sim_->Link();
+        pid_ = sim_->Pid();
     }
-    std::string LogPath() const { return dir_ + "/frames.log"; }
+    // Every frame the simulator received and sent so far.
+    std::string Frames() const { return sim_ ? sim_->Log() : ""; }
     void StartProgramOn(int commType, int address) {
         apptest::WriteFile(IniPath(),
                            "[Interface]\r\nCOMPort = 1\r\nCOMType = " + std::to_string(commType) +
@@ -70,13 +50,11 @@ class SimShellTest : public apptest::ShellTest {
         ShellTest::TearDown();
     }
     void StopSim() {
-        if (pid_ > 0) {
-            kill(pid_, SIGCONT);
-            kill(pid_, SIGTERM);
-            int st = 0;
-            waitpid(pid_, &st, 0);
-            pid_ = -1;
-        }
+        if (!sim_) return;
+        kill(pid_, SIGCONT); // a test may have stopped it
+        sim_->Stop();
+        sim_.reset();
+        pid_ = -1;
     }
     // Gives the instrument another configuration block, changed by `change`.
     template <typename F> void ChangeConfig(F change) {
@@ -117,6 +95,7 @@ class SimShellTest : public apptest::ShellTest {
         EXPECT_GE(SavePanelImage(panel, (std::string(dir) + "/" + name + ".png").c_str()), 0);
     }
 
+    std::unique_ptr<simtest::Sim> sim_;
     std::string link_;
     pid_t pid_ = -1;
 };

@@ -94,6 +94,8 @@ int CmdValues(const CtlOptions &options);
 int CmdMinMax(const CtlOptions &options);
 int CmdMean(const CtlOptions &options);
 int CmdResetMinMax(const CtlOptions &options);
+// A bit mask lo..hi, decimal or 0x hex; false for anything else.
+bool ParseMask(const std::string &text, long lo, long hi, long *mask);
 // The reset mask of reset-minmax: 0..255, decimal or 0x hex; "" when it will do.
 std::string CheckResetMask(const std::vector<std::string> &args);
 int CmdScan(const CtlOptions &options);

@@ -23,16 +23,6 @@ namespace {
 constexpr int kWarnMeterReset = 4; // warning pairs of the meters (title = message)
 constexpr int kWarnMeterSet = 5;
 
-bool ParseMeterMask(const std::string &text, long *mask) {
-    if (text.empty()) return false;
-    char *end = nullptr;
-    errno = 0;
-    long v = std::strtol(text.c_str(), &end, 0);
-    if (errno || *end || v < 1 || v > 255) return false;
-    *mask = v;
-    return true;
-}
-
 bool ParseReading(const std::string &text, double *value) {
     if (text.empty()) return false;
     char *end = nullptr;
@@ -99,7 +89,7 @@ const char *const kModeNames[3] = {"", "Mode 1", "Mode 2"};
 
 std::string CheckMeterMask(const std::vector<std::string> &args) {
     long mask = 0;
-    if (ParseMeterMask(args[0], &mask)) return "";
+    if (ParseMask(args[0], 1, 255, &mask)) return "";
     return NeedsMessage("reset-meters", "a mask 1..255 (decimal or 0x hex)", args[0].c_str());
 }
 
@@ -170,7 +160,7 @@ int CmdMeters(const CtlOptions &) {
 
 int CmdResetMeters(const CtlOptions &o) {
     long mask = 0;
-    ParseMeterMask(o.args[0], &mask);
+    ParseMask(o.args[0], 1, 255, &mask);
     Console_SetAnswer(o.yes ? kConsoleAnswerYes : kConsoleAnswerAsk);
     if (!Warnung(kWarnMeterReset, kWarnMeterReset)) {
         std::fprintf(stderr, "Not confirmed: nothing was reset.\n");

@@ -63,17 +63,17 @@ int RunReadout(const CtlOptions &o, int view) {
     return result;
 }
 
-bool ParseMask(const std::string &text, long *mask) {
+} // namespace
+
+bool ParseMask(const std::string &text, long lo, long hi, long *mask) {
     if (text.empty()) return false;
     char *end = nullptr;
     errno = 0;
     long v = std::strtol(text.c_str(), &end, 0);
-    if (errno || *end || v < 0 || v > 255) return false;
+    if (errno || *end || v < lo || v > hi) return false;
     *mask = v;
     return true;
 }
-
-} // namespace
 
 namespace {
 volatile std::sig_atomic_t g_interrupted = 0;
@@ -116,13 +116,13 @@ int CmdMean(const CtlOptions &o) {
 
 std::string CheckResetMask(const std::vector<std::string> &args) {
     long mask = 0;
-    if (ParseMask(args[0], &mask)) return "";
+    if (ParseMask(args[0], 0, 255, &mask)) return "";
     return NeedsMessage("reset-minmax", "a mask 0..255 (decimal or 0x hex)", args[0].c_str());
 }
 
 int CmdResetMinMax(const CtlOptions &o) {
     long mask = 0;
-    ParseMask(o.args[0], &mask);
+    ParseMask(o.args[0], 0, 255, &mask);
     Console_SetAnswer(o.yes ? kConsoleAnswerYes : kConsoleAnswerAsk);
     if (!Warnung(3, 3)) {
         std::fprintf(stderr, "Not confirmed: nothing was reset.\n");
