@@ -13,7 +13,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "../simchild.h"
 #include "config/commands.h"
 #include "link/frame.h"
 #include "link/linksettings.h"
@@ -27,10 +26,27 @@ constexpr int kExchanges = 2000;
 constexpr int kRounds = 40;
 constexpr int kAddress = 1;
 
-using bench::Now;
+double Now() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
+}
 
 pid_t StartSim(const std::string &link) {
-    return bench::StartSim(KR7M_BIN_DIR, link, {"--bus", "1"});
+    std::string bin = std::string(KR7M_BIN_DIR) + "/kr7m-sim";
+    pid_t pid = fork();
+    if (pid == 0) {
+        int fd = open("/dev/null", O_WRONLY);
+        if (fd >= 0) dup2(fd, 1);
+        execl(bin.c_str(), "kr7m-sim", link.c_str(), "--bus", "1", static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    for (int i = 0; i < 500 && pid > 0; ++i) {
+        struct stat st;
+        if (lstat(link.c_str(), &st) == 0) return pid;
+        usleep(10000);
+    }
+    return -1;
 }
 
 struct Tally {

@@ -15,7 +15,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "../simchild.h"
+#include "../simulator.h"
 #include "config/commands.h"
 #include "config/record.h"
 #include "link/linksettings.h"
@@ -30,12 +30,10 @@ namespace {
 constexpr double kTurnaround = 0.005; // seconds, as given to the simulator
 constexpr int kRecords = 2000;
 
-using bench::Now;
-
-pid_t StartSim(const std::string &link) {
-    return bench::StartSim(KR7M_BIN_DIR, link,
-                           {"--turnaround", "5", "--paced", "9600,8E1", "--logger-records", "2000",
-                            "--logger-failed", "700"});
+double Now() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
 }
 
 struct Sink {
@@ -57,7 +55,8 @@ int main() {
     char dir[] = "/tmp/kr7m-bench-logger-XXXXXX";
     if (!mkdtemp(dir)) return 1;
     std::string link = std::string(dir) + "/direct";
-    pid_t sim = StartSim(link);
+    pid_t sim = StartSim(link, {"--turnaround", "5", "--paced", "9600,8E1", "--logger-records",
+                                "2000", "--logger-failed", "700"});
     if (sim < 0) return 1;
     SetComPortDevice(1, link.c_str());
     CommType = 0, Baudrate = 3; // the direct connection: 9600 baud, even parity, 1 stop bit
@@ -95,7 +94,7 @@ int main() {
         std::fprintf(stderr, "bench_logger: the simulator's logger status could not be read\n");
     }
     CloseInterface();
-    bench::StopSim(sim);
+    StopSim(sim);
     std::string cmd = std::string("rm -rf '") + dir + "'";
     if (std::system(cmd.c_str()) != 0) rc = 1;
     return rc;

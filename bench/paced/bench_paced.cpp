@@ -15,7 +15,6 @@
 #include <unistd.h>
 #include <vector>
 
-#include "../simchild.h"
 #include "config/commands.h"
 #include "link/linksettings.h"
 #include "link/port.h"
@@ -28,13 +27,39 @@ namespace {
 constexpr double kTurnaround = 0.005; // seconds, as given to the simulator
 constexpr int kReads = 20;
 
-using bench::Now;
-using bench::StopSim;
+double Now() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
+}
 
 pid_t StartSim(const std::string &link, const std::vector<std::string> &options) {
-    std::vector<std::string> args = {"--turnaround", "5"};
+    std::string bin = std::string(KR7M_BIN_DIR) + "/kr7m-sim";
+    std::vector<std::string> args = {bin, link, "--turnaround", "5"};
     args.insert(args.end(), options.begin(), options.end());
-    return bench::StartSim(KR7M_BIN_DIR, link, args);
+    pid_t pid = fork();
+    if (pid == 0) {
+        int fd = open("/dev/null", O_WRONLY);
+        if (fd >= 0) dup2(fd, 1);
+        std::vector<char *> argv;
+        for (std::string &a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(bin.c_str(), argv.data());
+        _exit(127);
+    }
+    for (int i = 0; i < 500 && pid > 0; ++i) {
+        struct stat st;
+        if (lstat(link.c_str(), &st) == 0) return pid;
+        usleep(10000);
+    }
+    return -1;
+}
+
+void StopSim(pid_t pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    int st = 0;
+    waitpid(pid, &st, 0);
 }
 
 // What the line and the protocol impose on one probe. A silent address costs the turnaround

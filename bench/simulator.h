@@ -1,5 +1,5 @@
-// kr7m-sim as a child process of a benchmark: started on a link with its options, its output
-// dropped, and stopped at the end; and the monotonic clock the benchmarks time with.
+// kr7m-sim as the benchmarks start it: on a link in a folder of their own, its output
+// discarded, and stopped the way a user stops it.
 #pragma once
 
 #include <csignal>
@@ -7,22 +7,13 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 #include <vector>
 
-namespace bench {
-
-inline double Now() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
-// Starts kr7m-sim from `binDir` on `link`; its pid once the link is there, else -1.
-inline pid_t StartSim(const std::string &binDir, const std::string &link,
-                      const std::vector<std::string> &options) {
-    std::string bin = binDir + "/kr7m-sim";
+// Starts the simulator on `link` with `options`; its process id once the link exists, -1 when it
+// did not come up within five seconds.
+inline pid_t StartSim(const std::string &link, const std::vector<std::string> &options) {
+    std::string bin = std::string(KR7M_BIN_DIR) + "/kr7m-sim";
     std::vector<std::string> args = {bin, link};
     args.insert(args.end(), options.begin(), options.end());
     pid_t pid = fork();
@@ -49,5 +40,3 @@ inline void StopSim(pid_t pid) {
     int st = 0;
     waitpid(pid, &st, 0);
 }
-
-} // namespace bench
