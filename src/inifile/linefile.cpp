@@ -2,10 +2,13 @@
 #include "inifile/linefile.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 namespace {
-constexpr int kBlockSize = 2048;
+// Large enough that a file is read in few calls; a stdio stream hands a request of this size
+// straight from the kernel without copying it through its own buffer.
+constexpr int kBlockSize = 32768;
 
 bool IsLineEnd(char c) {
     return c == '\r' || c == '\n' || c == '\0';
@@ -18,7 +21,8 @@ bool IsBlank(char c) {
 struct LineFileRec {
     LineFile_ReadFunc read = nullptr;
     void *data = nullptr;
-    char block[kBlockSize];
+    // One byte more than a block for the NUL that stops the scan for line ends at its end.
+    char block[kBlockSize + 1];
     int pos = 0;
     int left = 0;
     long total = 0;
@@ -116,6 +120,7 @@ int LineFile_Read(LineFile lf, char *buffer, int maxChars, int *numCharsRead, in
             lf->pos = 0;
             lf->left = got;
             lf->total += got;
+            lf->block[got] = '\0';
             if (got == 0) {
                 if (stored == 0)
                     *endOfFile = 1;
@@ -124,22 +129,32 @@ int LineFile_Read(LineFile lf, char *buffer, int maxChars, int *numCharsRead, in
                 break;
             }
         }
-        char c = lf->block[lf->pos++];
-        lf->left--;
-        if (IsLineEnd(c)) {
-            if (first && c != lf->lastTerm) {
+        const char *start = lf->block + lf->pos;
+        if (first) {
+            first = false;
+            if (IsLineEnd(*start) && *start != lf->lastTerm) {
                 // Second half of a CR LF / LF CR pair that ended the previous line.
+                lf->pos++;
+                lf->left--;
                 lf->lastOffset++;
                 lf->extraTerm++;
-                first = false;
                 continue;
             }
-            lf->lastTerm = c;
-            complete = true;
-            break;
         }
-        first = false;
-        if (stored < maxChars) buffer[stored++] = c;
+        // The NUL after the block's last byte ends the scan where no line end comes first.
+        size_t run = std::strcspn(start, "\r\n");
+        if (run > static_cast<size_t>(lf->left)) run = static_cast<size_t>(lf->left);
+        size_t room = static_cast<size_t>(maxChars - stored);
+        size_t take = run < room ? run : room;
+        std::memcpy(buffer + stored, start, take);
+        stored += static_cast<int>(take);
+        lf->pos += static_cast<int>(run);
+        lf->left -= static_cast<int>(run);
+        if (lf->left > 0) {
+            lf->lastTerm = lf->block[lf->pos++];
+            lf->left--;
+            complete = true;
+        }
     }
     buffer[stored] = '\0';
     if (numCharsRead != nullptr) *numCharsRead = stored;

@@ -84,6 +84,41 @@ TEST(LineFile, LongLineIsCutAndConsumed) {
               Lines({std::string(4999, 'y'), "z"}));
 }
 
+// Lines, line-end pairs and NUL ends that fall on the reader's block edges, whatever the block
+// size: the offsets of the lines after them must still count every byte once.
+TEST(LineFile, LineEndsOnBlockEdges) {
+    for (size_t edge : {size_t(2048), size_t(4096), size_t(32768), size_t(65536)}) {
+        for (size_t k = edge - 3; k <= edge + 1; ++k) {
+            SCOPED_TRACE("line of " + std::to_string(k));
+            Source src{std::string(k, 'a') + "\r\n" + "b\n\rc" + std::string(1, '\0') + "d"};
+            LineFile lf = LineFile_New(ReadSource, &src);
+            char buf[256];
+            int eof = 0, n = 0;
+            struct Want {
+                std::string text;
+                long offset;
+                int extra;
+            };
+            const Want want[] = {{std::string(255, 'a'), 0, 0},
+                                 {"b", long(k) + 2, 1},
+                                 {"c", long(k) + 5, 1},
+                                 {"d", long(k) + 7, 0}};
+            for (const Want &w : want) {
+                ASSERT_EQ(LineFile_Read(lf, buf, 255, &n, &eof), 0);
+                ASSERT_EQ(eof, 0);
+                EXPECT_EQ(std::string(buf), w.text);
+                EXPECT_EQ(n, int(w.text.size()));
+                EXPECT_EQ(LineFile_OffsetOfLastLine(lf), w.offset);
+                EXPECT_EQ(LineFile_NumExtraLineTermChars(lf), w.extra);
+            }
+            ASSERT_EQ(LineFile_Read(lf, buf, 255, &n, &eof), 0);
+            EXPECT_EQ(eof, 1);
+            EXPECT_EQ(LineFile_NumLinesRead(lf), 4);
+            LineFile_Dispose(lf);
+        }
+    }
+}
+
 TEST(LineFile, Counters) {
     Source src{"ab\r\ncd\n\n \nef"};
     LineFile lf = LineFile_New(ReadSource, &src);
