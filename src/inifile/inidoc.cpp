@@ -21,6 +21,7 @@ int CompareNames(std::string_view a, std::string_view b) {
     for (size_t i = 0; i < n; ++i) {
         unsigned char ca = static_cast<unsigned char>(a[i]);
         unsigned char cb = static_cast<unsigned char>(b[i]);
+        if (ca == cb) continue; // names mostly share long stretches: fold only where they differ
         if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca + 32);
         if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb + 32);
         if (ca != cb) return ca < cb ? -1 : 1;
@@ -54,12 +55,18 @@ template <class Ptr> void EraseFromIndex(std::vector<Ptr> &index, const void *p)
     if (it != index.end()) index.erase(it);
 }
 
+// Sorts by name, keeping equal names in their order. Files are mostly written sorted, so a range
+// that already is in order (which a stable sort would leave as it is) costs one pass.
+template <class Ptr> void StableSortByName(std::vector<Ptr> &v) {
+    auto less = [](const Ptr &a, const Ptr &b) { return NameLess(a->name, b->name); };
+    if (!std::is_sorted(v.begin(), v.end(), less)) std::stable_sort(v.begin(), v.end(), less);
+}
+
 void BuildItemIndex(IniSection *sec) {
     sec->index.clear();
     sec->index.reserve(sec->items.size());
     for (auto &it : sec->items) sec->index.push_back(it.get());
-    std::stable_sort(sec->index.begin(), sec->index.end(),
-                     [](const IniItem *a, const IniItem *b) { return NameLess(a->name, b->name); });
+    StableSortByName(sec->index);
     sec->hasIndex = true;
 }
 
@@ -199,18 +206,11 @@ int AddItem(IniDoc ini, const char *section, const char *item, std::string value
 }
 
 void SortSections(IniDoc ini) {
-    std::stable_sort(
-        ini->sections.begin(), ini->sections.end(),
-        [](const std::unique_ptr<IniSection> &a, const std::unique_ptr<IniSection> &b) {
-            return NameLess(a->name, b->name);
-        });
+    StableSortByName(ini->sections);
 }
 
 void SortItems(IniSection *sec) {
-    std::stable_sort(sec->items.begin(), sec->items.end(),
-                     [](const std::unique_ptr<IniItem> &a, const std::unique_ptr<IniItem> &b) {
-                         return NameLess(a->name, b->name);
-                     });
+    StableSortByName(sec->items);
 }
 
 void BuildIndexes(IniDoc ini) {
@@ -220,9 +220,7 @@ void BuildIndexes(IniDoc ini) {
         ini->index.push_back(s.get());
         BuildItemIndex(s.get());
     }
-    std::stable_sort(
-        ini->index.begin(), ini->index.end(),
-        [](const IniSection *a, const IniSection *b) { return NameLess(a->name, b->name); });
+    StableSortByName(ini->index);
     ini->hasIndex = true;
 }
 
