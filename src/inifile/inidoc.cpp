@@ -7,14 +7,39 @@
 
 using ini::CompareNames;
 
-namespace ini {
+namespace {
+constexpr size_t kArenaBlock = 64 * 1024;
 
-std::string_view Trim(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b])) ++b;
-    while (e > b && IsBlank(s[e - 1])) --e;
-    return s.substr(b, e - b);
+// Left uninitialised: every byte handed out is written by the item built in it.
+std::unique_ptr<char[]> RawBlock(size_t bytes) {
+    return std::unique_ptr<char[]>(new char[bytes]);
 }
+} // namespace
+
+void *ItemArena::Allocate(size_t bytes) {
+    constexpr size_t align = alignof(IniItem);
+    bytes = (bytes + align - 1) / align * align;
+    if (bytes > kArenaBlock / 4) {
+        // A long joined value gets a block of its own instead of wasting the rest of one.
+        blocks_.push_back(RawBlock(bytes));
+        return blocks_.back().get();
+    }
+    if (bytes > room_) {
+        blocks_.push_back(RawBlock(kArenaBlock));
+        next_ = blocks_.back().get();
+        room_ = kArenaBlock;
+    }
+    void *p = next_;
+    next_ += bytes;
+    room_ -= bytes;
+    return p;
+}
+
+void ItemRelease::operator()(IniItem *item) const noexcept {
+    if (item != nullptr && !item->pooled) ::operator delete(item);
+}
+
+namespace ini {
 
 int CompareNames(std::string_view a, std::string_view b) {
     size_t n = std::min(a.size(), b.size());
@@ -28,6 +53,25 @@ int CompareNames(std::string_view a, std::string_view b) {
     }
     if (a.size() == b.size()) return 0;
     return a.size() < b.size() ? -1 : 1;
+}
+
+ItemPtr NewItem(std::string_view name, std::string_view value, bool quoted, int line,
+                ItemArena *arena) {
+    size_t bytes = sizeof(IniItem) + name.size() + value.size() + 2;
+    void *block = arena != nullptr ? arena->Allocate(bytes) : ::operator new(bytes);
+    auto *item = new (block) IniItem;
+    char *text = reinterpret_cast<char *>(item + 1);
+    if (!name.empty()) std::memcpy(text, name.data(), name.size());
+    text[name.size()] = '\0';
+    char *val = text + name.size() + 1;
+    if (!value.empty()) std::memcpy(val, value.data(), value.size());
+    val[value.size()] = '\0';
+    item->name = std::string_view(text, name.size());
+    item->value = std::string_view(val, value.size());
+    item->quoted = quoted;
+    item->pooled = arena != nullptr;
+    item->line = line;
+    return ItemPtr(item);
 }
 
 namespace {
@@ -142,16 +186,14 @@ IniSection *AppendSection(IniDoc ini, std::string_view name, int line) {
     return ini->sections.back().get();
 }
 
-int AddItem(IniDoc ini, const char *section, const char *item, std::string value, bool quoted) {
+int AddItem(IniDoc ini, const char *section, const char *item, std::string_view value,
+            bool quoted) {
     if (ini == nullptr || section == nullptr || item == nullptr) return INI_ERR_NULL_ARGUMENT;
     std::string_view secName = TrimmedName(section);
     std::string_view itemName = TrimmedName(item);
     if (!SectionNameOk(secName) || !ItemNameOk(ini, itemName)) return INI_ERR_BAD_NAME;
     return Guarded([&] {
-        auto newItem = std::make_unique<IniItem>();
-        newItem->name.assign(itemName.data(), itemName.size());
-        newItem->value = std::move(value);
-        newItem->quoted = quoted;
+        ItemPtr newItem = NewItem(itemName, value, quoted, 0);
         IniItem *raw = newItem.get();
 
         IniSection *sec = FindSection(ini, secName);
@@ -336,7 +378,7 @@ int Ini_NthSectionName(IniDoc ini, int n, const char **name) {
     if (name != nullptr) *name = nullptr;
     if (ini == nullptr || name == nullptr) return INI_ERR_NULL_ARGUMENT;
     if (n < 1 || static_cast<size_t>(n) > ini->sections.size()) return 0;
-    *name = ini->sections[static_cast<size_t>(n - 1)]->name.c_str();
+    *name = ini->sections[static_cast<size_t>(n - 1)]->name.data();
     return 1;
 }
 
@@ -351,7 +393,7 @@ int Ini_NthItemName(IniDoc ini, const char *section, int n, const char **name) {
     if (ini == nullptr || section == nullptr || name == nullptr) return INI_ERR_NULL_ARGUMENT;
     IniSection *sec = FindSection(ini, TrimmedName(section));
     if (sec == nullptr || n < 1 || static_cast<size_t>(n) > sec->items.size()) return 0;
-    *name = sec->items[static_cast<size_t>(n - 1)]->name.c_str();
+    *name = sec->items[static_cast<size_t>(n - 1)]->name.data();
     return 1;
 }
 
@@ -411,8 +453,7 @@ int CopyOne(const IniSection &src, IniDoc destination, bool replaceExisting) {
         return 0;
     }
     for (auto &item : src.items) {
-        int rc =
-            Ini_PutRawString(destination, name.c_str(), item->name.c_str(), item->value.c_str());
+        int rc = Ini_PutRawString(destination, name.c_str(), item->name.data(), item->value.data());
         if (rc < 0) return rc;
     }
     return 0;

@@ -10,23 +10,50 @@
 
 #include "inifile/inifile.h"
 
+// An item and its text in one block: the header, then the name, a NUL, the value and a NUL, so
+// that name and value are at hand as terminated texts without allocations of their own.
 struct IniItem {
-    std::string name;
-    std::string value; // as stored in the file, without enclosing quotes
+    std::string_view name;
+    std::string_view value; // as stored in the file, without enclosing quotes
     bool quoted = false;
-    int line = 0; // file line it was read from; 0 when added in memory
+    bool pooled = false; // lives in the document's arena, released with the document
+    int line = 0;        // file line it was read from; 0 when added in memory
+
+    IniItem() = default;
+    IniItem(const IniItem &) = delete; // the views point into the item's own block
+    IniItem &operator=(const IniItem &) = delete;
+};
+
+struct ItemRelease {
+    void operator()(IniItem *item) const noexcept;
+};
+using ItemPtr = std::unique_ptr<IniItem, ItemRelease>;
+
+// Memory for the items a read creates, taken in large blocks and given back only with the
+// document: a file of thousands of lines needs a few allocations instead of one per line.
+// Items the program puts are allocated one by one, so that a value replaced again and again
+// does not pile up.
+class ItemArena {
+  public:
+    void *Allocate(size_t bytes);
+
+  private:
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char *next_ = nullptr;
+    size_t room_ = 0;
 };
 
 struct IniSection {
     std::string name;
-    std::vector<std::unique_ptr<IniItem>> items; // visible order
-    std::vector<IniItem *> index;                // sorted lookup copy, valid while hasIndex
+    std::vector<ItemPtr> items;   // visible order
+    std::vector<IniItem *> index; // sorted lookup copy, valid while hasIndex
     bool hasIndex = false;
     bool autoSort = false;
     int line = 0;
 };
 
 struct IniDocRec {
+    ItemArena arena; // first, so that it outlives the sections whose items it holds
     std::vector<std::unique_ptr<IniSection>> sections; // visible order
     std::vector<IniSection *> index;                   // sorted lookup copy, valid while hasIndex
     bool hasIndex = false;
@@ -49,7 +76,12 @@ namespace ini {
 inline bool IsBlank(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
-std::string_view Trim(std::string_view s);
+inline std::string_view Trim(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && IsBlank(s[b])) ++b;
+    while (e > b && IsBlank(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
 inline std::string_view TrimmedName(const char *s) {
     return Trim(s != nullptr ? std::string_view(s) : std::string_view());
 }
@@ -57,9 +89,13 @@ inline std::string_view TrimmedName(const char *s) {
 // Case-insensitive order of names (ASCII letters folded; other bytes compare as unsigned, which
 // keeps UTF-8 text in code-point order).
 int CompareNames(std::string_view a, std::string_view b);
-inline bool NameLess(const std::string &a, const std::string &b) {
+inline bool NameLess(std::string_view a, std::string_view b) {
     return CompareNames(a, b) < 0;
 }
+
+// A new item holding copies of name and value; from the arena when one is given.
+ItemPtr NewItem(std::string_view name, std::string_view value, bool quoted, int line,
+                ItemArena *arena = nullptr);
 
 IniSection *FindSection(IniDoc ini, std::string_view name);
 IniItem *FindItem(const IniSection *sec, std::string_view name);
@@ -69,7 +105,7 @@ IniItem *LookupItem(IniDoc ini, const char *section, const char *item);
 // Appends a section while reading (no sorting, no index upkeep: the reader rebuilds both).
 IniSection *AppendSection(IniDoc ini, std::string_view name, int line);
 // The common body of every Put: finds or creates the section and adds or replaces the item.
-int AddItem(IniDoc ini, const char *section, const char *item, std::string value, bool quoted);
+int AddItem(IniDoc ini, const char *section, const char *item, std::string_view value, bool quoted);
 
 // Ini_WriteToFile without a path.
 int IniWriteToStdout(IniDoc ini);

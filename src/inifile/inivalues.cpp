@@ -62,7 +62,7 @@ int HexDigit(char c) {
 
 // A backslash and "x" without two hex digits after it reads as a plain "x", like any other
 // escaped character; the engine itself never writes that.
-void Unescape(const std::string &in, std::string &out) {
+void Unescape(std::string_view in, std::string &out) {
     out.clear();
     out.reserve(in.size());
     for (size_t i = 0; i < in.size(); ++i) {
@@ -114,7 +114,7 @@ std::string EncodeData(const unsigned char *b, size_t n) {
 
 // Decodes into out (which holds at least the decoded size); false for a text no encoder writes:
 // a length leaving 1 over a multiple of 4, or a character outside "0".."o".
-bool DecodeData(const std::string &text, unsigned char *out, size_t *size) {
+bool DecodeData(std::string_view text, unsigned char *out, size_t *size) {
     size_t len = text.size();
     if (len % 4 == 1) return false;
     for (char c : text)
@@ -139,7 +139,7 @@ bool DecodeData(const std::string &text, unsigned char *out, size_t *size) {
 
 // ---- numbers -----------------------------------------------------------------------------------
 
-bool IsBlankText(const std::string &s) {
+bool IsBlankText(std::string_view s) {
     for (char c : s)
         if (!IsBlank(c)) return false;
     return true;
@@ -147,7 +147,7 @@ bool IsBlankText(const std::string &s) {
 
 // Decimal integer with at most one sign and optional surrounding white space; the magnitude must
 // fit 32 unsigned bits. false for anything else.
-bool ParseInteger(const std::string &s, bool *negative, bool *signed_, unsigned long *magnitude) {
+bool ParseInteger(std::string_view s, bool *negative, bool *signed_, unsigned long *magnitude) {
     size_t i = 0, n = s.size();
     while (i < n && IsBlank(s[i])) ++i;
     *negative = false;
@@ -187,7 +187,7 @@ int Found(IniDoc ini, const IniItem *it) {
     return 1;
 }
 
-int CopyInto(const std::string &s, char *buffer, size_t bufferSize) {
+int CopyInto(std::string_view s, char *buffer, size_t bufferSize) {
     if (bufferSize == 0) return 1;
     size_t n = std::min(s.size(), bufferSize - 1);
     std::memcpy(buffer, s.data(), n);
@@ -195,9 +195,11 @@ int CopyInto(const std::string &s, char *buffer, size_t bufferSize) {
     return 1;
 }
 
-char *Duplicate(const std::string &s) {
+char *Duplicate(std::string_view s) {
     char *p = static_cast<char *>(std::malloc(s.size() + 1));
-    if (p != nullptr) std::memcpy(p, s.c_str(), s.size() + 1);
+    if (p == nullptr) return nullptr;
+    if (!s.empty()) std::memcpy(p, s.data(), s.size());
+    p[s.size()] = '\0';
     return p;
 }
 
@@ -235,9 +237,8 @@ int Ini_PutString(IniDoc ini, const char *section, const char *item, const char 
 int Ini_PutRawString(IniDoc ini, const char *section, const char *item, const char *value) {
     // A line end would end the item's line early and turn the rest into a line of its own.
     if (value != nullptr && std::strpbrk(value, "\r\n") != nullptr) return INI_ERR_BAD_VALUE;
-    return Guarded([&] {
-        return AddItem(ini, section, item, std::string(value != nullptr ? value : ""), true);
-    });
+    return Guarded(
+        [&] { return AddItem(ini, section, item, value != nullptr ? value : "", true); });
 }
 
 int Ini_PutData(IniDoc ini, const char *section, const char *item, const void *data,
@@ -329,7 +330,7 @@ int Ini_GetPointerToRawString(IniDoc ini, const char *section, const char *item,
     if (ini == nullptr || value == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
-    *value = it->value.c_str();
+    *value = it->value.data();
     return Found(ini, it);
 }
 

@@ -97,15 +97,19 @@ void LineFile_Dispose(LineFile lineFile) {
     delete lineFile;
 }
 
-int LineFile_Read(LineFile lf, char *buffer, int maxChars, int *numCharsRead, int *endOfFile) {
-    if (numCharsRead != nullptr) *numCharsRead = 0;
-    if (lf == nullptr || endOfFile == nullptr || buffer == nullptr) return INI_ERR_NULL_ARGUMENT;
-    if (maxChars < 0) maxChars = 0;
+namespace {
+
+// Reads the next line. Its first maxChars bytes are handed out in place, in the block, when the
+// line ends inside the block it began in; otherwise they are gathered in spill (maxChars + 1
+// bytes), which is terminated. A text in place is not terminated.
+int NextLine(LineFileRec *lf, char *spill, int maxChars, const char **text, int *length,
+             int *endOfFile) {
     *endOfFile = 0;
     lf->extraTerm = 0;
     lf->lastOffset = lf->total - lf->left;
 
-    int stored = 0;
+    const char *inPlace = nullptr; // set only for a line that begins and ends in one block
+    int stored = 0;                // bytes kept, in place or in spill
     bool first = true;
     bool complete = false;
     int err = 0;
@@ -146,7 +150,10 @@ int LineFile_Read(LineFile lf, char *buffer, int maxChars, int *numCharsRead, in
         if (run > static_cast<size_t>(lf->left)) run = static_cast<size_t>(lf->left);
         size_t room = static_cast<size_t>(maxChars - stored);
         size_t take = run < room ? run : room;
-        std::memcpy(buffer + stored, start, take);
+        if (stored == 0 && run < static_cast<size_t>(lf->left))
+            inPlace = start; // the whole line is in this block, and it ends here
+        else if (take > 0)
+            std::memcpy(spill + stored, start, take);
         stored += static_cast<int>(take);
         lf->pos += static_cast<int>(run);
         lf->left -= static_cast<int>(run);
@@ -156,32 +163,71 @@ int LineFile_Read(LineFile lf, char *buffer, int maxChars, int *numCharsRead, in
             complete = true;
         }
     }
-    buffer[stored] = '\0';
-    if (numCharsRead != nullptr) *numCharsRead = stored;
+    if (inPlace != nullptr) {
+        *text = inPlace;
+    } else {
+        spill[stored] = '\0';
+        *text = spill;
+    }
+    *length = stored;
     if (complete) lf->lines++;
     return err < 0 ? err : 0;
+}
+
+bool IsBlankRun(const char *text, int n) {
+    for (int i = 0; i < n; ++i)
+        if (!IsBlank(text[i])) return false;
+    return true;
+}
+
+void Deliver(const char *text, int n, char *buffer) {
+    if (text != buffer) std::memcpy(buffer, text, static_cast<size_t>(n));
+    buffer[n] = '\0';
+}
+
+} // namespace
+
+int LineFile_Read(LineFile lf, char *buffer, int maxChars, int *numCharsRead, int *endOfFile) {
+    if (numCharsRead != nullptr) *numCharsRead = 0;
+    if (lf == nullptr || endOfFile == nullptr || buffer == nullptr) return INI_ERR_NULL_ARGUMENT;
+    if (maxChars < 0) maxChars = 0;
+    const char *text = nullptr;
+    int n = 0;
+    int err = NextLine(lf, buffer, maxChars, &text, &n, endOfFile);
+    Deliver(text, n, buffer);
+    if (numCharsRead != nullptr) *numCharsRead = n;
+    return err;
+}
+
+int LineFile_ReadNonEmptyInPlace(LineFile lf, char *spill, int maxChars, const char **line,
+                                 int *numChars, int *endOfFile) {
+    if (numChars != nullptr) *numChars = 0;
+    if (line != nullptr) *line = spill;
+    if (lf == nullptr || endOfFile == nullptr || spill == nullptr || line == nullptr ||
+        numChars == nullptr)
+        return INI_ERR_NULL_ARGUMENT;
+    if (maxChars < 0) maxChars = 0;
+    long skipped = 0;
+    for (;;) {
+        int err = NextLine(lf, spill, maxChars, line, numChars, endOfFile);
+        if (err < 0 || *endOfFile || !IsBlankRun(*line, *numChars)) {
+            lf->emptyChars = skipped;
+            return err;
+        }
+        skipped += *numChars + lf->extraTerm + 1;
+    }
 }
 
 int LineFile_ReadNonEmpty(LineFile lf, char *buffer, int maxChars, int *numCharsRead,
                           int *endOfFile) {
     if (numCharsRead != nullptr) *numCharsRead = 0;
     if (lf == nullptr || endOfFile == nullptr || buffer == nullptr) return INI_ERR_NULL_ARGUMENT;
-    long skipped = 0;
-    for (;;) {
-        int n = 0;
-        int err = LineFile_Read(lf, buffer, maxChars, &n, endOfFile);
-        if (numCharsRead != nullptr) *numCharsRead = n;
-        if (err < 0 || *endOfFile) {
-            lf->emptyChars = skipped;
-            return err;
-        }
-        bool blank = true;
-        for (int i = 0; i < n && blank; ++i) blank = IsBlank(buffer[i]);
-        if (!blank) break;
-        skipped += n + lf->extraTerm + 1;
-    }
-    lf->emptyChars = skipped;
-    return 0;
+    const char *text = nullptr;
+    int n = 0;
+    int err = LineFile_ReadNonEmptyInPlace(lf, buffer, maxChars, &text, &n, endOfFile);
+    Deliver(text, n, buffer);
+    if (numCharsRead != nullptr) *numCharsRead = n;
+    return err;
 }
 
 int LineFile_NumLinesRead(LineFile lf) {

@@ -119,6 +119,44 @@ TEST(LineFile, LineEndsOnBlockEdges) {
     }
 }
 
+// The in-place reader hands out the same lines as the copying one, whether a line lies in one
+// block or spans refills, and whether it is cut or not.
+TEST(LineFile, InPlaceLinesMatchCopiedLines) {
+    const std::string bytes = "ab\r\n\r\n  \ncd ef\n" + std::string(70000, 'q') + "\n\rgh\n" +
+                              std::string(40, 'w') + "\r" + std::string(1, '\0') + "end";
+    for (int maxChars : {0, 5, 255, 80000}) {
+        for (size_t chunk : {size_t(1), size_t(7), size_t(4096), size_t(1) << 20}) {
+            SCOPED_TRACE("max " + std::to_string(maxChars) + " chunk " + std::to_string(chunk));
+            // Blank lines are skipped after the cut, so with no room at all every line is.
+            Lines expected, got;
+            for (const std::string &l :
+                 {std::string("ab"), std::string("cd ef"), std::string(70000, 'q'),
+                  std::string("gh"), std::string(40, 'w'), std::string("end")})
+                if (maxChars > 0) expected.push_back(l.substr(0, size_t(maxChars)));
+            Source src{bytes};
+            src.chunk = chunk;
+            LineFile lf = LineFile_New(ReadSource, &src);
+            std::vector<char> spill(size_t(maxChars) + 1);
+            for (int eof = 0; got.size() < 100;) {
+                const char *line = nullptr;
+                int n = -1;
+                ASSERT_EQ(LineFile_ReadNonEmptyInPlace(lf, spill.data(), maxChars, &line, &n, &eof),
+                          0);
+                if (eof) break;
+                ASSERT_NE(line, nullptr);
+                got.emplace_back(line, size_t(n));
+            }
+            EXPECT_EQ(got, expected);
+            LineFile_Dispose(lf);
+        }
+    }
+    char spill[8];
+    const char *line = nullptr;
+    int n = 0, eof = 0;
+    EXPECT_EQ(LineFile_ReadNonEmptyInPlace(nullptr, spill, 7, &line, &n, &eof),
+              INI_ERR_NULL_ARGUMENT);
+}
+
 TEST(LineFile, Counters) {
     Source src{"ab\r\ncd\n\n \nef"};
     LineFile lf = LineFile_New(ReadSource, &src);
