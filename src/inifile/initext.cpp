@@ -19,16 +19,23 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
     return s.compare(0, prefix.size(), prefix) == 0;
 }
 
+// Names are short: a plain loop finds a one-character separator sooner than a call would.
 size_t FindSeparator(std::string_view s, const std::string &separator) {
     if (separator.size() != 1) return s.find(separator);
-    const void *p = std::memchr(s.data(), separator.front(), s.size());
-    return p != nullptr ? static_cast<size_t>(static_cast<const char *>(p) - s.data())
-                        : std::string_view::npos;
+    const char c = separator.front();
+    for (size_t i = 0; i < s.size(); ++i)
+        if (s[i] == c) return i;
+    return std::string_view::npos;
 }
 
-// Only names ending in a 1 can start a run of pieces ("Name Line0001").
-bool MayStartPieces(std::string_view name) {
-    return !name.empty() && name.back() == '1';
+bool SplitPieceName(std::string_view name, std::string_view *base, unsigned *number);
+
+// True for the first piece of a long value ("Name Line0001"), which starts a run to join.
+bool StartsPieces(std::string_view name) {
+    std::string_view base;
+    unsigned k = 0;
+    // Only names ending in a 1 can be one: most names are done with after one look.
+    return !name.empty() && name.back() == '1' && SplitPieceName(name, &base, &k) && k == 1;
 }
 
 // Parses one line that the source handed over (never empty or blank).
@@ -49,20 +56,31 @@ void ParseLine(IniDoc ini, std::string_view s, int lineNumber, IniSection *&curr
                 return;
             }
         }
+        // Sections of a file tend to be alike: room for as many items as the one before saves
+        // growing the list step by step.
+        size_t expected = current != nullptr ? current->items.size() : 0;
         current = AppendSection(ini, name, lineNumber);
+        current->items.reserve(expected);
         return;
     }
 
     if (current == nullptr) return;
     size_t sep = FindSeparator(s, ini->separator);
     if (sep == std::string_view::npos) return;
-    std::string_view name = Trim(s.substr(0, sep));
-    std::string_view value = Trim(s.substr(sep + ini->separator.size()));
+    // The line is trimmed already: the name can only end in blanks, the value only start so.
+    std::string_view name = TrimEnd(s.substr(0, sep));
+    std::string_view value = TrimStart(s.substr(sep + ini->separator.size()));
     if (name.empty() || value.empty()) return;
 
     bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
     if (quoted) value = value.substr(1, value.size() - 2);
-    current->items.push_back(NewItem(name, value, quoted, lineNumber, &ini->arena));
+    // Order and pieces are noted now, while the previous item is at hand, so that the passes
+    // after the read need to look only at the sections that want them.
+    auto &items = current->items;
+    if (current->readInOrder && !items.empty() && NameLess(name, items.back()->Name()))
+        current->readInOrder = false;
+    if (!current->readPieces && StartsPieces(name)) current->readPieces = true;
+    items.push_back(NewItem(name, value, quoted, lineNumber, &ini->arena));
 }
 
 // For "Base Line0007" gives the base name and 7; false when the name is not a piece name.
@@ -83,40 +101,32 @@ bool SplitPieceName(std::string_view name, std::string_view *base, unsigned *num
 // Joins runs of "Name Line0001", "Name Line0002", ... into one item "Name". A run continues
 // only over pieces of the same base name, so that neighbouring long items stay apart.
 void JoinPieces(IniDoc ini, IniSection *sec) {
+    if (!sec->readPieces) return;
     auto &items = sec->items;
-    bool any = false;
-    for (auto &it : items) {
-        std::string_view base;
-        unsigned k;
-        if (MayStartPieces(it->name) && SplitPieceName(it->name, &base, &k) && k == 1) {
-            any = true;
-            break;
-        }
-    }
-    if (!any) return;
     std::vector<ItemPtr> joined;
     joined.reserve(items.size());
     std::string value;
     for (size_t i = 0; i < items.size();) {
         std::string_view base;
         unsigned k;
-        if (!SplitPieceName(items[i]->name, &base, &k) || k != 1) {
+        if (!SplitPieceName(items[i]->Name(), &base, &k) || k != 1) {
             joined.push_back(std::move(items[i++]));
             continue;
         }
         const IniItem &first = *items[i++];
-        value.assign(first.value);
+        value.assign(first.Value());
         for (; i < items.size(); ++i) {
             std::string_view b;
             unsigned n;
-            if (!SplitPieceName(items[i]->name, &b, &n) || n == 1 || CompareNames(b, base) != 0)
+            if (!SplitPieceName(items[i]->Name(), &b, &n) || n == 1 || CompareNames(b, base) != 0)
                 break;
-            value += items[i]->value;
+            value += items[i]->Value();
         }
         // base points into the first piece, which stays in items until the swap below.
         joined.push_back(NewItem(base, value, first.quoted, first.line, &ini->arena));
     }
     items.swap(joined);
+    sec->readInOrder = false; // joined names are base names: the order is to be checked again
 }
 
 // Length of the next piece of a long value starting at pos: at most 80 characters, never
@@ -193,8 +203,11 @@ template <class NextLine> int ParseLines(IniDoc ini, NextLine next) {
             JoinPieces(ini, ini->sections[i].get());
         if (ini->autoSort) {
             SortSections(ini);
-            for (auto &s : ini->sections) SortItems(s.get());
+            for (auto &s : ini->sections)
+                if (!s->readInOrder) SortItems(s.get());
         }
+        for (size_t i = firstNew; i < ini->sections.size(); ++i)
+            ini->sections[i]->readInOrder = ini->sections[i]->readPieces = false;
         if (ini->hasIndex) BuildIndexes(ini);
         return rc < 0 ? rc : 0;
     });
@@ -279,9 +292,9 @@ int Ini_WriteGeneric(IniDoc ini, Ini_LineSinkFunc writeLine, void *callbackData)
             int rc = emit(line);
             if (rc < 0) return rc;
             for (auto &it : sec->items) {
-                std::string_view v = it->value;
+                std::string_view v = it->Value();
                 if (v.size() <= static_cast<size_t>(INI_MAX_VALUE_PIECE)) {
-                    rc = item(it->name, v.data(), v.size(), it->quoted);
+                    rc = item(it->Name(), v.data(), v.size(), it->quoted);
                     if (rc < 0) return rc;
                     continue;
                 }
@@ -290,7 +303,7 @@ int Ini_WriteGeneric(IniDoc ini, Ini_LineSinkFunc writeLine, void *callbackData)
                     size_t n = PieceLength(v, pos, it->quoted);
                     char suffix[24];
                     std::snprintf(suffix, sizeof suffix, "%s%04d", " Line", k);
-                    rc = item(std::string(it->name) + suffix, v.data() + pos, n, it->quoted);
+                    rc = item(std::string(it->Name()) + suffix, v.data() + pos, n, it->quoted);
                     if (rc < 0) return rc;
                     pos += n;
                 }

@@ -255,10 +255,10 @@ int Ini_PutData(IniDoc ini, const char *section, const char *item, const void *d
 int Ini_GetInt(IniDoc ini, const char *section, const char *item, int *value) {
     if (ini == nullptr || value == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
-    if (it == nullptr || IsBlankText(it->value)) return 0;
+    if (it == nullptr || IsBlankText(it->Value())) return 0;
     bool neg, sign;
     unsigned long mag;
-    if (!ParseInteger(it->value, &neg, &sign, &mag)) return INI_ERR_INVALID_INT;
+    if (!ParseInteger(it->Value(), &neg, &sign, &mag)) return INI_ERR_INVALID_INT;
     if (neg ? mag > 2147483648UL : mag > 2147483647UL) return INI_ERR_INVALID_INT;
     *value = neg ? static_cast<int>(-static_cast<long long>(mag)) : static_cast<int>(mag);
     return Found(ini, it);
@@ -267,10 +267,10 @@ int Ini_GetInt(IniDoc ini, const char *section, const char *item, int *value) {
 int Ini_GetUInt(IniDoc ini, const char *section, const char *item, unsigned int *value) {
     if (ini == nullptr || value == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
-    if (it == nullptr || IsBlankText(it->value)) return 0;
+    if (it == nullptr || IsBlankText(it->Value())) return 0;
     bool neg, sign;
     unsigned long mag;
-    if (!ParseInteger(it->value, &neg, &sign, &mag) || neg) return INI_ERR_INVALID_UINT;
+    if (!ParseInteger(it->Value(), &neg, &sign, &mag) || neg) return INI_ERR_INVALID_UINT;
     *value = static_cast<unsigned int>(mag);
     return Found(ini, it);
 }
@@ -279,7 +279,7 @@ int Ini_GetDouble(IniDoc ini, const char *section, const char *item, double *val
     if (ini == nullptr || value == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
-    std::string_view t = Trim(it->value);
+    std::string_view t = Trim(it->Value());
     if (EqualsIgnoringCase(t, "Inf") || EqualsIgnoringCase(t, "+Inf")) {
         *value = HUGE_VAL;
         return Found(ini, it);
@@ -303,7 +303,7 @@ int Ini_GetBoolean(IniDoc ini, const char *section, const char *item, int *value
     if (ini == nullptr || value == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
-    std::string_view t = Trim(it->value);
+    std::string_view t = Trim(it->Value());
     if (EqualsIgnoringCase(t, "True"))
         *value = 1;
     else if (EqualsIgnoringCase(t, "False"))
@@ -319,7 +319,7 @@ int Ini_GetPointerToString(IniDoc ini, const char *section, const char *item, co
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
     return Guarded([&] {
-        Unescape(it->value, ini->stringBuffer);
+        Unescape(it->Value(), ini->stringBuffer);
         *value = ini->stringBuffer.c_str();
         return Found(ini, it);
     });
@@ -330,7 +330,7 @@ int Ini_GetPointerToRawString(IniDoc ini, const char *section, const char *item,
     if (ini == nullptr || value == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
-    *value = it->value.data();
+    *value = it->Value().data();
     return Found(ini, it);
 }
 
@@ -341,7 +341,7 @@ int Ini_GetStringCopy(IniDoc ini, const char *section, const char *item, char **
     if (it == nullptr) return 0;
     return Guarded([&] {
         std::string s;
-        Unescape(it->value, s);
+        Unescape(it->Value(), s);
         *value = Duplicate(s);
         return *value != nullptr ? Found(ini, it) : INI_ERR_OUT_OF_MEMORY;
     });
@@ -352,7 +352,7 @@ int Ini_GetRawStringCopy(IniDoc ini, const char *section, const char *item, char
     if (ini == nullptr || value == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
-    *value = Duplicate(it->value);
+    *value = Duplicate(it->Value());
     return *value != nullptr ? Found(ini, it) : INI_ERR_OUT_OF_MEMORY;
 }
 
@@ -364,7 +364,7 @@ int Ini_GetStringIntoBuffer(IniDoc ini, const char *section, const char *item, c
     if (it == nullptr) return 0;
     return Guarded([&] {
         std::string s;
-        Unescape(it->value, s);
+        Unescape(it->Value(), s);
         CopyInto(s, buffer, bufferSize);
         return Found(ini, it);
     });
@@ -376,7 +376,7 @@ int Ini_GetRawStringIntoBuffer(IniDoc ini, const char *section, const char *item
     if (ini == nullptr || buffer == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
-    CopyInto(it->value, buffer, bufferSize);
+    CopyInto(it->Value(), buffer, bufferSize);
     return Found(ini, it);
 }
 
@@ -387,10 +387,10 @@ int Ini_GetData(IniDoc ini, const char *section, const char *item, unsigned char
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
     // One byte more than the largest decoded size, so that empty data still gets a block.
-    auto *out = static_cast<unsigned char *>(std::malloc(it->value.size() / 4 * 3 + 3));
+    auto *out = static_cast<unsigned char *>(std::malloc(it->Value().size() / 4 * 3 + 3));
     if (out == nullptr) return INI_ERR_OUT_OF_MEMORY;
     size_t n = 0;
-    if (!DecodeData(it->value, out, &n)) {
+    if (!DecodeData(it->Value(), out, &n)) {
         std::free(out);
         return INI_ERR_BAD_DATA;
     }

@@ -5,6 +5,10 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 // Large enough that a file is read in few calls; a stdio stream hands a request of this size
 // straight from the kernel without copying it through its own buffer.
@@ -16,13 +20,31 @@ bool IsLineEnd(char c) {
 bool IsBlank(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
+
+// Index of the first CR, LF or NUL from p on. The NUL after the block's data guarantees one, and
+// the block has room for the 16 bytes read at a time past it.
+size_t ScanToLineEnd(const char *p) {
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
+    for (size_t i = 0;; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+        __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)),
+                                   _mm_cmpeq_epi8(v, nul));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+        if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
+    }
+#else
+    return std::strcspn(p, "\r\n");
+#endif
+}
 } // namespace
 
 struct LineFileRec {
     LineFile_ReadFunc read = nullptr;
     void *data = nullptr;
-    // One byte more than a block for the NUL that stops the scan for line ends at its end.
-    char block[kBlockSize + 1];
+    // Past a block's data: the NUL that stops the scan for line ends, and room for the scan's
+    // last read. Zeroed, so that the scan never looks at bytes nobody wrote.
+    char block[kBlockSize + 16] = {};
     int pos = 0;
     int left = 0;
     long total = 0;
@@ -104,6 +126,26 @@ namespace {
 // bytes), which is terminated. A text in place is not terminated.
 int NextLine(LineFileRec *lf, char *spill, int maxChars, const char **text, int *length,
              int *endOfFile) {
+    if (lf->left > 0) {
+        // Most lines lie whole in the block: handled here with the counters in registers, the
+        // rest (a line across a refill, the end of the input) by the loop below.
+        const char *start = lf->block + lf->pos;
+        int skip = IsLineEnd(*start) && *start != lf->lastTerm ? 1 : 0; // end of a pair
+        size_t run = ScanToLineEnd(start + skip);
+        if (run < static_cast<size_t>(lf->left - skip)) {
+            *endOfFile = 0;
+            lf->extraTerm = skip;
+            lf->lastOffset = lf->total - lf->left + skip;
+            lf->lastTerm = start[skip + static_cast<int>(run)];
+            int used = skip + static_cast<int>(run) + 1;
+            lf->pos += used;
+            lf->left -= used;
+            lf->lines++;
+            *text = start + skip;
+            *length = run < static_cast<size_t>(maxChars) ? static_cast<int>(run) : maxChars;
+            return 0;
+        }
+    }
     *endOfFile = 0;
     lf->extraTerm = 0;
     lf->lastOffset = lf->total - lf->left;
@@ -146,7 +188,7 @@ int NextLine(LineFileRec *lf, char *spill, int maxChars, const char **text, int 
             }
         }
         // The NUL after the block's last byte ends the scan where no line end comes first.
-        size_t run = std::strcspn(start, "\r\n");
+        size_t run = ScanToLineEnd(start);
         if (run > static_cast<size_t>(lf->left)) run = static_cast<size_t>(lf->left);
         size_t room = static_cast<size_t>(maxChars - stored);
         size_t take = run < room ? run : room;
