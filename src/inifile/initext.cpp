@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "inifile/inifile_impl.h"
 
 using namespace ini;
@@ -19,11 +23,21 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
     return s.compare(0, prefix.size(), prefix) == 0;
 }
 
-// Names are short: a plain loop finds a one-character separator sooner than a call would.
+// A one-character separator is looked for sixteen bytes at a time where the line has them,
+// without the call a search function would cost on such short texts.
 size_t FindSeparator(std::string_view s, const std::string &separator) {
     if (separator.size() != 1) return s.find(separator);
     const char c = separator.front();
-    for (size_t i = 0; i < s.size(); ++i)
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i want = _mm_set1_epi8(c);
+    for (; i + 16 <= s.size(); i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s.data() + i));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, want)));
+        if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
+    }
+#endif
+    for (; i < s.size(); ++i)
         if (s[i] == c) return i;
     return std::string_view::npos;
 }

@@ -43,8 +43,8 @@ struct LineFileRec {
     LineFile_ReadFunc read = nullptr;
     void *data = nullptr;
     // Past a block's data: the NUL that stops the scan for line ends, and room for the scan's
-    // last read. Zeroed, so that the scan never looks at bytes nobody wrote.
-    char block[kBlockSize + 16] = {};
+    // last read, zeroed at every refill so that the scan never looks at bytes nobody wrote.
+    char block[kBlockSize + 16];
     int pos = 0;
     int left = 0;
     long total = 0;
@@ -166,7 +166,7 @@ int NextLine(LineFileRec *lf, char *spill, int maxChars, const char **text, int 
             lf->pos = 0;
             lf->left = got;
             lf->total += got;
-            lf->block[got] = '\0';
+            std::memset(lf->block + got, 0, 16);
             if (got == 0) {
                 if (stored == 0)
                     *endOfFile = 1;
