@@ -157,37 +157,47 @@ void RefreshSwitchText(CtrlRec *c) {
         box->setText(c->labelText);
 }
 
+// Fonts and palettes are set only where they differ from what the widget has: setting even an
+// equal one costs a style pass for the widget and its children, dozens of times per panel.
 void ApplyLook(CtrlRec *c) {
     if (c->w) {
-        QPalette pal = c->w->palette();
-        QFont f = c->w->font();
-        f.setBold(c->textBold);
-        c->w->setFont(f);
-        if (c->hasTextColor) {
-            QColor col(QRgb(c->textColor));
-            pal.setColor(QPalette::WindowText, col);
-            pal.setColor(QPalette::Text, col);
-            pal.setColor(QPalette::ButtonText, col);
+        if (c->w->font().bold() != c->textBold) {
+            QFont f = c->w->font();
+            f.setBold(c->textBold);
+            c->w->setFont(f);
         }
-        if (c->hasBgColor) {
-            QColor col(QRgb(c->textBgColor));
-            pal.setColor(QPalette::Base, col);
-            pal.setColor(QPalette::Window, col);
-            pal.setColor(QPalette::Button, col);
-            if (c->kind == CTRL_TEXT_MSG) c->w->setAutoFillBackground(true);
+        if (c->hasTextColor || c->hasBgColor) {
+            QPalette pal = c->w->palette();
+            if (c->hasTextColor) {
+                QColor col(QRgb(c->textColor));
+                pal.setColor(QPalette::WindowText, col);
+                pal.setColor(QPalette::Text, col);
+                pal.setColor(QPalette::ButtonText, col);
+            }
+            if (c->hasBgColor) {
+                QColor col(QRgb(c->textBgColor));
+                pal.setColor(QPalette::Base, col);
+                pal.setColor(QPalette::Window, col);
+                pal.setColor(QPalette::Button, col);
+                if (c->kind == CTRL_TEXT_MSG) c->w->setAutoFillBackground(true);
+            }
+            c->w->setPalette(pal);
         }
-        c->w->setPalette(pal);
         c->w->setEnabled(!c->dimmed);
         c->w->setVisible(c->visible);
     }
     if (c->label) {
-        QPalette pal = c->label->palette();
-        if (c->hasLabelColor) pal.setColor(QPalette::WindowText, QColor(QRgb(c->labelColor)));
-        c->label->setPalette(pal);
-        QFont f = c->label->font();
-        f.setBold(c->labelBold);
-        c->label->setFont(f);
-        c->label->setText(c->labelText);
+        if (c->hasLabelColor) {
+            QPalette pal = c->label->palette();
+            pal.setColor(QPalette::WindowText, QColor(QRgb(c->labelColor)));
+            c->label->setPalette(pal);
+        }
+        if (c->label->font().bold() != c->labelBold) {
+            QFont f = c->label->font();
+            f.setBold(c->labelBold);
+            c->label->setFont(f);
+        }
+        if (c->label->text() != c->labelText) c->label->setText(c->labelText);
         c->label->setEnabled(!c->dimmed);
     }
     PlaceControl(c);
@@ -242,7 +252,7 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
         std::string image = a.Str("image");
         c->imagePath = QString::fromStdString(
             image.empty() || image[0] == '/' ? image : ProgramDir() + "/" + image);
-        QPixmap pix(c->imagePath);
+        QPixmap pix = QPixmap::fromImage(LoadImageFile(c->imagePath));
         if (!pix.isNull()) {
             if (!a.Has("width") && !a.Has("height")) {
                 c->width = pix.width();

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -151,5 +152,8 @@ int CopyOut(const QString &s, char *buf, int size); // UIE_BAD_VALUE when it doe
 
 // Directory of the running program.
 std::string ProgramDir();
+
+// The image in a file (null when it cannot be read), read once while the file stays the same.
+QImage LoadImageFile(const QString &path);
 
 } // namespace uiq
