@@ -2,6 +2,7 @@
 #include "uitest.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <unistd.h>
@@ -227,6 +228,48 @@ TEST_F(UiTest, CommonAttributesRoundTrip) {
     EXPECT_EQ(SetCtrlAttribute(p, MAIN_GO, 9999, 1), UIE_BAD_ATTRIBUTE);
     EXPECT_EQ(SetCtrlAttribute(p, MAIN_GO, ATTR_ON_TEXT, "x"), UIE_BAD_ATTRIBUTE);
     EXPECT_EQ(Calls().size(), 0u);
+}
+
+// What the user sees follows the attributes both ways: bold text and captions and a text colour
+// change the drawn panel, and setting them back gives exactly the picture from before.
+TEST_F(UiTest, LookChangesAreDrawnAndUndone) {
+    int p = Load(MAIN);
+    ASSERT_EQ(DisplayPanel(p), 0);
+    char dir[] = "/tmp/kr7m-look-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    int shot = 0;
+    auto picture = [&]() {
+        std::string path = std::string(dir) + "/" + std::to_string(shot++) + ".png";
+        EXPECT_EQ(SavePanelImage(p, path.c_str()), 0);
+        FILE *f = std::fopen(path.c_str(), "rb");
+        std::string bytes;
+        if (f) {
+            char buf[4096];
+            for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
+            std::fclose(f);
+        }
+        std::remove(path.c_str());
+        return bytes;
+    };
+    const std::string before = picture();
+    ASSERT_FALSE(before.empty());
+    struct Case {
+        int attr, on, off;
+    } cases[] = {
+        {ATTR_TEXT_BOLD, 1, 0},
+        {ATTR_LABEL_BOLD, 1, 0},
+        {ATTR_TEXT_COLOR, 0xFF0000, 0x000000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.attr);
+        ASSERT_EQ(SetCtrlAttribute(p, MAIN_COUNT, c.attr, c.on), 0);
+        EXPECT_NE(picture(), before);
+        ASSERT_EQ(SetCtrlAttribute(p, MAIN_COUNT, c.attr, c.off), 0);
+        if (c.attr != ATTR_TEXT_COLOR) {
+            EXPECT_EQ(picture(), before);
+        }
+    }
+    rmdir(dir);
 }
 
 TEST_F(UiTest, PanelGeometryAndChildPanels) {
