@@ -71,6 +71,29 @@ TEST_F(UiTest, ControlsStartAsTheResourceSays) {
     EXPECT_EQ(GetCtrlVal(p, 99, &n), UIE_BAD_CONTROL);
 }
 
+// Each kind the resource names is built as that kind, and a control without a size of its own
+// gets its kind's.
+TEST_F(UiTest, EveryKindIsBuiltAsItself) {
+    int p = Load(MAIN);
+    const std::pair<int, int> cases[] = {
+        {MAIN_GROUP, CTRL_DECORATION}, {MAIN_COUNT, CTRL_NUMERIC},     {MAIN_NAME, CTRL_STRING},
+        {MAIN_MODE, CTRL_RING},        {MAIN_GO, CTRL_COMMAND_BUTTON}, {MAIN_UNIT, CTRL_TEXT_MSG},
+        {MAIN_ENABLE, CTRL_SWITCH},    {MAIN_LAMP, CTRL_LED},          {MAIN_PICKS, CTRL_LIST},
+        {MAIN_CELLS, CTRL_TABLE},      {MAIN_LEVEL, CTRL_SLIDE},       {MAIN_NOTES, CTRL_TEXT_BOX},
+        {MAIN_TICK, CTRL_TIMER},
+    };
+    for (const auto &c : cases) {
+        int kind = 0;
+        EXPECT_EQ(GetCtrlAttribute(p, c.first, ATTR_CTRL_KIND, &kind), 0) << c.first;
+        EXPECT_EQ(kind, c.second) << c.first;
+    }
+    int w = 0, h = 0;
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_LAMP, ATTR_WIDTH, &w), 0);
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_LAMP, ATTR_HEIGHT, &h), 0);
+    EXPECT_EQ(w, 18);
+    EXPECT_EQ(h, 18);
+}
+
 TEST_F(UiTest, ControlOrderWalksEveryControlOnce) {
     int p = Load(MAIN);
     int id = 0, count = 0;
