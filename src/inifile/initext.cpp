@@ -52,31 +52,34 @@ bool StartsPieces(std::string_view name) {
     return !name.empty() && name.back() == '1' && SplitPieceName(name, &base, &k) && k == 1;
 }
 
+// A line that starts like a section header (s is trimmed). Kept apart from the item path,
+// which most lines take.
+__attribute__((noinline)) void ParseHeader(IniDoc ini, std::string_view s, int lineNumber,
+                                           IniSection *&current) {
+    size_t end = s.rfind(ini->sectionEnd);
+    if (end == std::string_view::npos || end == 0) return;
+    if (!Trim(s.substr(end + 1)).empty()) return; // text after the header: not a header
+    std::string_view name = Trim(s.substr(1, end - 1));
+    if (name.empty()) return;
+    if (ini->filter != nullptr) {
+        std::string copy(name);
+        if (ini->filter(ini, ini->filterData, copy.c_str()) == 0) {
+            current = nullptr; // items under a rejected header are dropped
+            return;
+        }
+    }
+    // Sections of a file tend to be alike: room for as many items as the one before saves
+    // growing the list step by step.
+    size_t expected = current != nullptr ? current->items.size() : 0;
+    current = AppendSection(ini, name, lineNumber);
+    current->items.reserve(expected);
+}
+
 // Parses one line that the source handed over (never empty or blank).
 void ParseLine(IniDoc ini, std::string_view s, int lineNumber, IniSection *&current) {
     s = Trim(s);
     if (s.empty() || StartsWith(s, ini->comment)) return;
-
-    if (s.front() == ini->sectionStart) {
-        size_t end = s.rfind(ini->sectionEnd);
-        if (end == std::string_view::npos || end == 0) return;
-        if (!Trim(s.substr(end + 1)).empty()) return; // text after the header: not a header
-        std::string_view name = Trim(s.substr(1, end - 1));
-        if (name.empty()) return;
-        if (ini->filter != nullptr) {
-            std::string copy(name);
-            if (ini->filter(ini, ini->filterData, copy.c_str()) == 0) {
-                current = nullptr; // items under a rejected header are dropped
-                return;
-            }
-        }
-        // Sections of a file tend to be alike: room for as many items as the one before saves
-        // growing the list step by step.
-        size_t expected = current != nullptr ? current->items.size() : 0;
-        current = AppendSection(ini, name, lineNumber);
-        current->items.reserve(expected);
-        return;
-    }
+    if (s.front() == ini->sectionStart) return ParseHeader(ini, s, lineNumber, current);
 
     if (current == nullptr) return;
     size_t sep = FindSeparator(s, ini->separator);

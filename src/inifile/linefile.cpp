@@ -121,11 +121,14 @@ void LineFile_Dispose(LineFile lineFile) {
 
 namespace {
 
+int NextLineSlow(LineFileRec *lf, char *spill, int maxChars, const char **text, int *length,
+                 int *endOfFile);
+
 // Reads the next line. Its first maxChars bytes are handed out in place, in the block, when the
 // line ends inside the block it began in; otherwise they are gathered in spill (maxChars + 1
 // bytes), which is terminated. A text in place is not terminated.
-int NextLine(LineFileRec *lf, char *spill, int maxChars, const char **text, int *length,
-             int *endOfFile) {
+inline int NextLine(LineFileRec *lf, char *spill, int maxChars, const char **text, int *length,
+                    int *endOfFile) {
     if (lf->left > 0) {
         // Most lines lie whole in the block: handled here with the counters in registers, the
         // rest (a line across a refill, the end of the input) by the loop below.
@@ -146,6 +149,12 @@ int NextLine(LineFileRec *lf, char *spill, int maxChars, const char **text, int 
             return 0;
         }
     }
+    return NextLineSlow(lf, spill, maxChars, text, length, endOfFile);
+}
+
+// A line across a refill, or the end of the input.
+__attribute__((noinline)) int NextLineSlow(LineFileRec *lf, char *spill, int maxChars,
+                                           const char **text, int *length, int *endOfFile) {
     *endOfFile = 0;
     lf->extraTerm = 0;
     lf->lastOffset = lf->total - lf->left;
