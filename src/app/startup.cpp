@@ -15,6 +15,7 @@ int StartProgram(int argc, char **argv) {
 
     LoadINIDefault();
     if (!ReadINIFile()) NewINIFile();
+    UIMarkStep("settings read");
 
     filename[0] = '\0';
     logfile[0] = '\0';
