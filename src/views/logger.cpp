@@ -1,7 +1,9 @@
 // The logger's status, download plan, time stamps and lines, and the download itself.
 #include "views/logger.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -207,4 +209,51 @@ int DownloadLogger(unsigned loggerWord, int records, long long newest, int inter
 
 int ResetLoggerMemory() {
     return Write(&Lese, WriteLoggerReset, 1, 0);
+}
+
+void LoggerSeriesClear(LoggerSeries *series, int channels) {
+    series->channels = channels;
+    series->count = 0;
+}
+
+int LoggerSeriesAdd(LoggerSeries *series, const LoggerLine &line) {
+    if (series->count == series->capacity) {
+        int more = series->capacity ? 2 * series->capacity : 256;
+        void *grown = std::realloc(series->points, sizeof(LoggerPoint) * static_cast<size_t>(more));
+        if (!grown) return 0;
+        series->points = static_cast<LoggerPoint *>(grown);
+        series->capacity = more;
+    }
+    LoggerPoint &p = series->points[series->count++];
+    p.time = line.time;
+    p.failed = line.failed;
+    for (int c = 0; c < 2; ++c)
+        p.value[c] = line.failed || c >= line.channels ? std::nan("") : line.value[c];
+    return 1;
+}
+
+const LoggerPoint &LoggerSeriesAt(const LoggerSeries &series, int k) {
+    return series.points[series.count - 1 - k];
+}
+
+int LoggerSeriesRange(const LoggerSeries &series, int c, double *lo, double *hi) {
+    int found = 0;
+    for (int k = 0; k < series.count; ++k) {
+        double v = series.points[k].value[c];
+        if (std::isnan(v)) continue;
+        if (!found || v < *lo) *lo = v;
+        if (!found || v > *hi) *hi = v;
+        found = 1;
+    }
+    if (found && *hi - *lo < 1e-9) {
+        double pad = std::fabs(*hi) > 1 ? std::fabs(*hi) * 0.05 : 0.5;
+        *lo -= pad;
+        *hi += pad;
+    }
+    return found;
+}
+
+void LoggerSeriesFree(LoggerSeries *series) {
+    std::free(series->points);
+    *series = LoggerSeries{};
 }

@@ -124,3 +124,28 @@ inline constexpr const char kLoggerLineEnd[] = "\r\n";
 
 // Resets the logger (WriteLoggerReset, errors reported). The port must be open.
 int ResetLoggerMemory();
+
+// The downloaded records as a chart draws them: oldest first along the time axis, active power
+// (or the one channel) and reactive power in the shown units, a failed record as a marked gap
+// (its values not a number) rather than a fall to zero. The view collects it while the lines
+// arrive; a chart control with time on its x axis plots it point by point.
+struct LoggerPoint {
+    long long time;
+    double value[2];
+    int failed;
+};
+struct LoggerSeries {
+    int channels;
+    int count;
+    LoggerPoint *points; // newest first as downloaded; the array belongs to the series
+    int capacity;
+};
+void LoggerSeriesClear(LoggerSeries *series, int channels);
+// Adds a listed line; 0 when memory ran out (the chart then lacks the older records).
+int LoggerSeriesAdd(LoggerSeries *series, const LoggerLine &line);
+// Point k in time order, 0 the oldest.
+const LoggerPoint &LoggerSeriesAt(const LoggerSeries &series, int k);
+// The range of channel c's values that are not failed, widened so that a flat line still
+// shows; 0 when there are none.
+int LoggerSeriesRange(const LoggerSeries &series, int c, double *lo, double *hi);
+void LoggerSeriesFree(LoggerSeries *series);

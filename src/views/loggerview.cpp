@@ -80,12 +80,40 @@ struct DownloadState {
     int lines;
 };
 
+LoggerSeries gSeries;
+
 int ListLine(void *context, const LoggerLine &line) {
     auto *d = static_cast<DownloadState *>(context);
     InsertListItem(logdisp, LOGGER_LIST, -1, line.screen, line.address);
     if (d->saving) LoggerExportLine(&d->file, line.file);
+    LoggerSeriesAdd(&gSeries, line);
     ++d->lines;
     return 1;
+}
+
+// The records listed, drawn over their time stamps: active power (or the one channel), then
+// reactive power.
+void DrawLoggerChart(unsigned word) {
+    ClearGraph(logdisp, LOGGER_CHART);
+    int n = gSeries.count;
+    if (n == 0) return;
+    std::vector<double> x(static_cast<size_t>(n)), y(static_cast<size_t>(n));
+    struct Trace {
+        int group;
+        unsigned color;
+        const char *word;
+    } traces[2] = {{GROUP_ACTIVE, 0x1F5FBF, "P"}, {GROUP_REACTIVE, 0xC07000, "Q"}};
+    if (gSeries.channels == 1 && !(word & kLoggerActive)) traces[0] = traces[1];
+    for (int c = 0; c < gSeries.channels; ++c) {
+        for (int k = 0; k < n; ++k) {
+            const LoggerPoint &p = LoggerSeriesAt(gSeries, k);
+            x[static_cast<size_t>(k)] = static_cast<double>(p.time);
+            y[static_cast<size_t>(k)] = p.value[c];
+        }
+        char name[40];
+        std::snprintf(name, sizeof name, "%s %s", traces[c].word, Einh[traces[c].group]);
+        PlotGraph(logdisp, LOGGER_CHART, c + 1, x.data(), y.data(), n, traces[c].color, name);
+    }
 }
 
 void ShowProgress(void *, int percent) {
@@ -272,6 +300,7 @@ int CmGetLoggerData(int /*panel*/, int /*control*/, int event, void * /*callback
     ClearListCtrl(logdisp, LOGGER_LIST);
     SetCtrlVal(logdisp, LOGGER_LINES, "");
     unsigned word = LoggerWord();
+    LoggerSeriesClear(&gSeries, LoggerChannels(word));
     long long newest = AsksNewestTime(word) ? AskLastLogTime() : ClockNewest();
 
     TransferWindow(3, 0, 0.0);
@@ -289,6 +318,7 @@ int CmGetLoggerData(int /*panel*/, int /*control*/, int event, void * /*callback
             Error(2, 5);
         }
     }
+    DrawLoggerChart(word);
     char listed[24];
     std::snprintf(listed, sizeof listed, "%d", d.lines);
     SetCtrlVal(logdisp, LOGGER_LINES, listed);
@@ -330,5 +360,6 @@ int CmCloseLogger(int /*panel*/, int /*control*/, int event, void * /*callbackDa
 }
 
 void CloseLoggerView() {
+    LoggerSeriesFree(&gSeries);
     CloseViewPanel(&gLogger);
 }

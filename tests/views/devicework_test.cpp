@@ -344,6 +344,41 @@ TEST_F(LoggerTime, FailedRecordBracketsItsStampAndEveryOlderOne) {
     EXPECT_EQ(std::string(lines[0].screen).substr(std::strlen(lines[0].screen) - 10), "    FAILED");
 }
 
+TEST(LoggerSeries, OldestFirstWithFailedRecordsAsGaps) {
+    LoggerSeries series{};
+    LoggerSeriesClear(&series, 2);
+    for (int k = 0; k < 600; ++k) { // beyond the first allocation
+        LoggerLine l{};
+        l.time = 10000 - 60 * k; // newest first, as downloaded
+        l.channels = 2;
+        l.failed = k == 3;
+        l.value[0] = k;
+        l.value[1] = -k;
+        ASSERT_EQ(LoggerSeriesAdd(&series, l), 1);
+    }
+    ASSERT_EQ(series.count, 600);
+    EXPECT_EQ(LoggerSeriesAt(series, 0).time, 10000 - 60 * 599);
+    EXPECT_EQ(LoggerSeriesAt(series, 599).time, 10000);
+    EXPECT_TRUE(std::isnan(LoggerSeriesAt(series, 596).value[0]));
+    EXPECT_TRUE(std::isnan(LoggerSeriesAt(series, 596).value[1]));
+    double lo = 0, hi = 0;
+    ASSERT_EQ(LoggerSeriesRange(series, 1, &lo, &hi), 1);
+    EXPECT_DOUBLE_EQ(lo, -599);
+    EXPECT_DOUBLE_EQ(hi, 0);
+    LoggerSeriesClear(&series, 1);
+    EXPECT_EQ(LoggerSeriesRange(series, 0, &lo, &hi), 0) << "nothing to range over";
+    LoggerLine flat{};
+    flat.channels = 1;
+    flat.value[0] = 2.0;
+    LoggerSeriesAdd(&series, flat);
+    ASSERT_EQ(LoggerSeriesRange(series, 0, &lo, &hi), 1);
+    EXPECT_LT(lo, 2.0) << "a flat line still has a range";
+    EXPECT_GT(hi, 2.0);
+    EXPECT_TRUE(std::isnan(LoggerSeriesAt(series, 0).value[1])) << "no second channel";
+    LoggerSeriesFree(&series);
+    EXPECT_EQ(series.points, nullptr);
+}
+
 // ---- export file ----------------------------------------------------------------------------
 
 TEST(LoggerExport, CommitsWholeLinesAndAFailedOpenChangesNothing) {

@@ -261,6 +261,15 @@ TEST_F(DevViewsTest, LoggerDownloadsNewestFirstAndExportsTheLines) {
     EXPECT_EQ(CountRequests("FF 03 03 E7 00 0C"), 1) << "one block of 12 registers from 999";
     EXPECT_STREQ(logfile, path.c_str());
     EXPECT_EQ(Attr(panel, LOGGER_TIMER, ATTR_ENABLED), 1);
+    // The chart runs oldest first over the time stamps; the failed record is a gap.
+    double x[8], y[8];
+    ASSERT_EQ(GetGraphPlot(panel, LOGGER_CHART, 1, x, y, 8), 6);
+    EXPECT_EQ(GetGraphPlot(panel, LOGGER_CHART, 2, nullptr, nullptr, 0), 0) << "one channel";
+    EXPECT_DOUBLE_EQ(x[5], static_cast<double>(LocalTime(2026, 3, 14, 12, 0, 0)));
+    EXPECT_DOUBLE_EQ(x[5] - x[0], 5 * 900.0);
+    EXPECT_NEAR(y[5], 1.88, 0.005);
+    EXPECT_NEAR(y[0], 2.31, 0.005);
+    EXPECT_TRUE(std::isnan(y[3])) << "record 3 failed";
     Screenshot(panel, "logger");
 
     ASSERT_EQ(UserCommit(panel, LOGGER_CLOSE), 0);
@@ -348,6 +357,11 @@ TEST_F(DevViewsTest, CancellingTheDownloadKeepsWhatWasRead) {
     EXPECT_GE(lines.size(), 30u);
     EXPECT_LT(lines.size(), 200u) << "stopped before the end";
     EXPECT_EQ(lines.size() % 30, 0u) << "whole blocks";
+    EXPECT_EQ(GetGraphPlot(panel, LOGGER_CHART, 1, nullptr, nullptr, 0),
+              static_cast<int>(lines.size()));
+    EXPECT_EQ(GetGraphPlot(panel, LOGGER_CHART, 2, nullptr, nullptr, 0),
+              static_cast<int>(lines.size()))
+        << "both channels drawn";
     EXPECT_EQ(pHandle, 0) << "the progress pop-up is gone";
     UserCommit(panel, LOGGER_CLOSE);
     ExpectBackOnMainPanel();

@@ -168,6 +168,8 @@ void FitTextMessage(CtrlRec *c);
 void BuildRadio(CtrlRec *c, const uir::Attrs &a, QWidget *client);
 void SetRadio(CtrlRec *c, bool on);
 bool RadioIsOn(const CtrlRec *c);
+// The graph control's widget (graph.cpp).
+void BuildGraph(CtrlRec *c, const uir::Control &def, QWidget *client);
 // Selects entry `index` of a ring or list without firing its callback; -1 selects none.
 void SelectEntry(CtrlRec *c, int index);
 

@@ -106,6 +106,7 @@ const std::vector<KindRule> &Kinds() {
           {"value", Type::Int, nullptr},
           {"monospace", Type::Bool, nullptr}},
          "item"},
+        {"graph", {{"xtime", Type::Bool, nullptr}}, nullptr},
         {"table", {{"rows", Type::Int, nullptr}, {"cols", Type::Int, nullptr}}, "col"},
         {"slide",
          {{"min", Type::Double, nullptr},

@@ -227,6 +227,16 @@ int GetTableRowLabel(int panel, int control, int row, char *text, int size);
 int GetTableColumnLabel(int panel, int control, int column, char *text, int size);
 int DeleteTableRows(int panel, int control, int row, int count); // count -1: to the end
 
+// Graphs: up to four x/y plots of data held whole, each replaced as a whole. A y value that is
+// not a number (NAN) leaves a gap in its line and a red mark on the x axis. With the resource's
+// `xtime` the x values are seconds since the epoch, labelled in local time.
+int PlotGraph(int panel, int control, int plot, const double *x, const double *y, int count,
+              unsigned color, const char *name);
+int ClearGraph(int panel, int control);
+// The points of plot `plot` into x and y (either may be null; at most `size`); returns how many
+// the plot holds.
+int GetGraphPlot(int panel, int control, int plot, double *x, double *y, int size);
+
 // ---- menu bars --------------------------------------------------------------------------------
 // Item 0 stands for the menu bar: ATTR_FIRST_ITEM of item 0 is its first menu. A submenu entry
 // (a <menu> inside a menu) is an item whose ATTR_SUBMENU is its own id; ATTR_FIRST_ITEM of it
