@@ -60,6 +60,7 @@ int KindOf(const std::string &k) {
         {"slide", CTRL_SLIDE},
         {"timer", CTRL_TIMER},
         {"radio", CTRL_RADIO},
+        {"stripchart", CTRL_STRIP_CHART},
     };
     auto it = kinds.find(k);
     return it == kinds.end() ? 0 : it->second;
@@ -95,6 +96,7 @@ QSize DefaultSize(int kind) {
     case CTRL_LIST:
         return {160, 120};
     case CTRL_TABLE:
+    case CTRL_STRIP_CHART:
         return {300, 160};
     case CTRL_SLIDE:
         return {160, 22};
@@ -382,6 +384,9 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
     }
     case CTRL_RADIO:
         BuildRadio(c, a, client);
+        break;
+    case CTRL_STRIP_CHART:
+        BuildStripChart(c, def, client);
         break;
     case CTRL_RING: {
         auto *cb = new QComboBox(client);
