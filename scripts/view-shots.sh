@@ -2,7 +2,8 @@
 # Screenshots of the live views as a user sees them: kr7m under a bare X server of the given
 # size against kr7m-sim, each view opened from the Measurement menu by key strokes.
 #   scripts/view-shots.sh OUTDIR [WIDTHxHEIGHT] [CONNECTION 0..4] [fail]
-# "fail" stops the simulator after the first reading, so the next read fails.
+# "fail" stops the simulator for a while after some readings, so that reads fail and the trend
+# shows their gap; it is screenshot while the instrument is silent still.
 # Needs xvfb-run, xdotool and imagemagick's import.
 set -u
 out=${1:?output folder}
@@ -39,8 +40,8 @@ shoot() { # view key, name
         sleep 1
         xdotool windowfocus --sync "$win" 2>/dev/null
         xdotool key --delay 200 alt+m "$1"
-        sleep 3
-        if [ "$3" = fail ]; then kill -STOP "$4"; sleep 6; fi
+        sleep 12
+        if [ "$3" = fail ]; then kill -CONT "$4"; kill -STOP "$4"; sleep 9; kill -CONT "$4"; sleep 8; kill -STOP "$4"; sleep 5; fi
         import -window root "$2"
         kill -CONT "$4"
         kill $app; wait $app 2>/dev/null' \
