@@ -148,8 +148,10 @@ Axis StripChart::YAxisOf(const std::vector<int> &traces, int want) const {
 }
 
 double StripChart::XOf(int k, const QRectF &plot, double xLo, double xHi) const {
-    double f =
-        xByValue && xHi > xLo ? (X(k) - xLo) / (xHi - xLo) : static_cast<double>(k) / (points_ - 1);
+    // By arrival the newest point stands at the right edge from the first plot on, and the
+    // older ones move left with every new one, as on a paper strip.
+    double f = xByValue && xHi > xLo ? (X(k) - xLo) / (xHi - xLo)
+                                     : static_cast<double>(points_ - count_ + k) / (points_ - 1);
     return plot.left() + f * plot.width();
 }
 
@@ -277,11 +279,18 @@ void StripChart::paintEvent(QPaintEvent *) {
             QRectF band(plot.left(), plot.top() + i * bandH + half, plot.width(), bandH - 2 * half);
             Axis y = YAxisOf({t}, band.height() > 4 * fm.height() ? 3 : 1);
             DrawYTicks(p, band, y, leftMargin);
-            p.setPen(QColor(info_[t].color));
-            p.drawText(QPointF(band.left() + 4, band.top() + fm.ascent()), info_[t].unit);
             p.setClipRect(band.adjusted(-2, -2, 2, 2));
             DrawTrace(p, t, band, y, xLo, xHi);
             p.setClipping(false);
+            // The unit in the band's corner, on a patch of its own so that the trace under it
+            // leaves it legible.
+            if (!info_[t].unit.isEmpty()) {
+                QRectF tag(band.left() + 2, band.top() + 1, fm.horizontalAdvance(info_[t].unit) + 4,
+                           fm.height());
+                p.fillRect(tag, palette().color(QPalette::Base));
+                p.setPen(QColor(info_[t].color));
+                p.drawText(tag, Qt::AlignCenter, info_[t].unit);
+            }
             if (i > 0) {
                 p.setPen(palette().color(QPalette::Mid));
                 p.drawLine(QPointF(plot.left(), plot.top() + i * bandH),
