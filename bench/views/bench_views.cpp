@@ -29,6 +29,8 @@
 #include "views/panels.h"
 #include "views/views.h"
 
+#include "../simulator.h"
+
 namespace {
 
 constexpr double kTurnaround = 0.005;       // seconds, as given to the simulator
@@ -46,35 +48,6 @@ double CpuSeconds() {
     getrusage(RUSAGE_SELF, &u);
     return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-pid_t StartSim(const std::string &link, const std::string &log) {
-    std::string bin = std::string(KR7M_BIN_DIR) + "/kr7m-sim";
-    std::vector<std::string> args = {bin, link,    "--paced", "9600,8E1", "--turnaround",
-                                     "5", "--log", log};
-    pid_t pid = fork();
-    if (pid == 0) {
-        int fd = open("/dev/null", O_WRONLY);
-        if (fd >= 0) dup2(fd, 1);
-        std::vector<char *> argv;
-        for (std::string &a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(bin.c_str(), argv.data());
-        _exit(127);
-    }
-    for (int i = 0; i < 500 && pid > 0; ++i) {
-        struct stat st;
-        if (lstat(link.c_str(), &st) == 0) return pid;
-        usleep(10000);
-    }
-    return -1;
-}
-
-void StopSim(pid_t pid) {
-    if (pid <= 0) return;
-    kill(pid, SIGTERM);
-    int st = 0;
-    waitpid(pid, &st, 0);
 }
 
 // Wire time of the frames logged so far: each byte at its character time, and the turnaround
@@ -117,7 +90,7 @@ int main(int argc, char **argv) {
     double seconds = 60;
     if (const char *s = getenv("KR7M_BENCH_SECONDS"))
         seconds = std::atof(s) > 0 ? std::atof(s) : 60;
-    pid_t sim = StartSim(link, log);
+    pid_t sim = StartSim(link, {"--paced", "9600,8E1", "--turnaround", "5", "--log", log});
     int rc = 1;
     RegisterMainPanCallbacks();
     if (sim > 0 && StartProgram(argc, argv) == 0) {
