@@ -37,7 +37,27 @@ void Report() {
     }
 }
 
+long long Now() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// After the report: one line "name<TAB>monotonic ns" per step the child noted.
+void SendSteps(const std::vector<std::pair<std::string, long long>> &steps) {
+    std::string text;
+    for (const auto &s : steps) text += s.first + "\t" + std::to_string(s.second) + "\n";
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = write(gReportFd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        done += static_cast<size_t>(n);
+    }
+}
+
 void ReportAndQuit(void *) {
+    UIMarkStep("window shown");
     Report();
     QuitUserInterface(0);
 }
@@ -47,12 +67,20 @@ int RunConfigurator(int argc, char **argv) {
     if (StartProgram(argc, argv) != 0) return 1;
     PostDeferredCall(ReportAndQuit, nullptr);
     RunUserInterface();
+    std::vector<std::pair<std::string, long long>> steps;
+    for (int i = 0; i < UIStepCount(); ++i) {
+        long long ns = 0;
+        const char *name = UIStep(i, &ns);
+        steps.emplace_back(name, ns);
+    }
+    SendSteps(steps);
     ShutdownProgram();
     return 0;
 }
 
 int RunBareQt(int argc, char **argv) {
     QApplication app(argc, argv);
+    long long started = Now();
     QMainWindow window;
     const char *menus[] = {"&File", "&Device", "&Measurement", "&Language", "&Help"};
     for (const char *title : menus) {
@@ -64,13 +92,19 @@ int RunBareQt(int argc, char **argv) {
         Report();
         app.quit();
     });
-    return app.exec();
+    int code = app.exec();
+    SendSteps({{"toolkit started", started}});
+    return code;
 }
 
+using Steps = std::vector<std::pair<std::string, double>>; // name, ms after the start
+
 // Starts this program in a role and returns the seconds until it reported its window, or -1.
-double Sample(const char *self, const char *role, const char *configDir) {
+// The steps the child noted come back in *steps.
+double Sample(const char *self, const char *role, const char *configDir, Steps *steps) {
     int fds[2];
     if (pipe(fds) != 0) return -1;
+    long long startNs = Now();
     auto start = std::chrono::steady_clock::now();
     pid_t pid = fork();
     if (pid < 0) {
@@ -95,6 +129,25 @@ double Sample(const char *self, const char *role, const char *configDir) {
     }
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::string rest;
+    char buf[512];
+    ssize_t got;
+    while ((got = read(fds[0], buf, sizeof buf)) != 0) {
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) break;
+        rest.append(buf, static_cast<size_t>(got));
+    }
+    steps->clear();
+    for (size_t pos = 0; pos < rest.size();) {
+        size_t end = rest.find('\n', pos);
+        if (end == std::string::npos) break;
+        std::string line = rest.substr(pos, end - pos);
+        size_t tab = line.find('\t');
+        if (tab != std::string::npos)
+            steps->emplace_back(line.substr(0, tab),
+                                (std::atoll(line.c_str() + tab + 1) - startNs) / 1e6);
+        pos = end + 1;
+    }
     close(fds[0]);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -135,15 +188,27 @@ int main(int argc, char **argv) {
     self[len] = '\0';
 
     std::vector<double> app, qt;
+    std::vector<std::string> order;                     // step names, in the order first seen
+    std::vector<std::vector<double>> appSteps, qtStart; // ms after the start, per step
     for (int i = 0; i < runs; ++i) { // interleaved, so both see the same machine load
-        double a = Sample(self, "--app", dir);
-        double q = Sample(self, "--qt", dir);
+        Steps sa, sq;
+        double a = Sample(self, "--app", dir, &sa);
+        double q = Sample(self, "--qt", dir, &sq);
         if (a < 0 || q < 0) {
             std::fprintf(stderr, "bench_startup: a sample failed (run %d)\n", i + 1);
             return 1;
         }
         app.push_back(a);
         qt.push_back(q);
+        for (const auto &st : sa) {
+            size_t k = std::find(order.begin(), order.end(), st.first) - order.begin();
+            if (k == order.size()) {
+                order.push_back(st.first);
+                appSteps.emplace_back();
+            }
+            appSteps[k].push_back(st.second);
+        }
+        if (!sq.empty()) qtStart.push_back({sq.front().second});
     }
     std::string cleanup = std::string("rm -rf '") + dir + "'";
     if (std::system(cleanup.c_str()) != 0)
@@ -155,5 +220,19 @@ int main(int argc, char **argv) {
     std::printf("  configurator        %8.1f ms\n", ma * 1e3);
     std::printf("  bare Qt main window %8.1f ms\n", mq * 1e3);
     std::printf("  ratio configurator / bare Qt: %.2f\n", mq > 0 ? ma / mq : 0.0);
+    // Each step's median end after the process started, and the time since the step before.
+    std::vector<std::pair<double, std::string>> ends;
+    for (size_t k = 0; k < order.size(); ++k) ends.emplace_back(Median(appSteps[k]), order[k]);
+    std::sort(ends.begin(), ends.end());
+    std::printf("configurator steps (median end after start, time of the step):\n");
+    double before = 0;
+    for (const auto &e : ends) {
+        std::printf("  %-22s %8.1f ms %+8.1f ms%s\n", e.second.c_str(), e.first, e.first - before,
+                    e.first > ma * 1e3 ? "  (after the window was reported shown)" : "");
+        before = e.first;
+    }
+    std::vector<double> q0;
+    for (const auto &v : qtStart) q0.push_back(v.front());
+    if (!q0.empty()) std::printf("  bare Qt: toolkit started %.1f ms\n", Median(q0));
     return 0;
 }

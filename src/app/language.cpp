@@ -58,6 +58,7 @@ int ChangeLanguage(int language) {
         return 0;
     }
     BkgndPanel = panel;
+    UIMarkStep("main window built");
     int menu = LoadMenuBar(BkgndPanel, MainResourceFile(), MENU);
     if (menu < 0) {
         SetStartupError("cannot load the menu bar from the resource file", menu);
@@ -66,9 +67,11 @@ int ChangeLanguage(int language) {
         return 0;
     }
     menuHandle = menu;
+    UIMarkStep("menu bar built");
 
     SetPanelAttribute(BkgndPanel, ATTR_WINDOW_ZOOM, VAL_MAXIMIZE);
     gToolbar = InitToolbar(BkgndPanel);
+    UIMarkStep("toolbar built");
     DisplayPanel(BkgndPanel);
     // Child panels count their position from the top of the main window's own content, so the
     // views are placed from 0 down past the menu bar and the toolbar.
@@ -93,9 +96,12 @@ int ChangeLanguage(int language) {
         return 0;
     }
     InstallPanelCallback(MainPanel, PanelEvents, nullptr);
+    UIMarkStep("main panel built");
 
     ActivateObjects();
     ShowAll();
+    UIMarkStep("main panel filled");
     NewINIFile();
+    UIMarkStep("settings written");
     return 1;
 }

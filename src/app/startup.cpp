@@ -14,6 +14,7 @@ int StartProgram(int argc, char **argv) {
 
     LoadINIDefault();
     if (!ReadINIFile()) NewINIFile();
+    UIMarkStep("settings read");
 
     filename[0] = '\0';
     Search_Result = 0;

@@ -7,26 +7,52 @@
 
 using ini::CompareNames;
 
-namespace ini {
+namespace {
+constexpr size_t kArenaBlock = 64 * 1024;
 
-std::string_view Trim(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b])) ++b;
-    while (e > b && IsBlank(s[e - 1])) --e;
-    return s.substr(b, e - b);
+// Left uninitialised: every byte handed out is written by the item built in it.
+std::unique_ptr<char[]> RawBlock(size_t bytes) {
+    return std::unique_ptr<char[]>(new char[bytes]);
+}
+} // namespace
+
+void *ItemArena::AllocateSlow(size_t bytes) {
+    if (bytes > kArenaBlock / 4) {
+        // A long joined value gets a block of its own instead of wasting the rest of one.
+        blocks_.push_back(RawBlock(bytes));
+        return blocks_.back().get();
+    }
+    blocks_.push_back(RawBlock(kArenaBlock));
+    next_ = blocks_.back().get() + bytes;
+    room_ = kArenaBlock - bytes;
+    return blocks_.back().get();
 }
 
-int CompareNames(std::string_view a, std::string_view b) {
-    size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        unsigned char ca = static_cast<unsigned char>(a[i]);
-        unsigned char cb = static_cast<unsigned char>(b[i]);
-        if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca + 32);
-        if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb + 32);
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
+void ItemRelease::operator()(IniItem *item) const noexcept {
+    if (item != nullptr && !item->pooled) ::operator delete(item);
+}
+
+namespace ini {
+
+ItemPtr NewItem(std::string_view name, std::string_view value, bool quoted, int line,
+                ItemArena *arena) {
+    // Names are at most a line long; a value past 4 GiB is treated like a heap that ran out.
+    if (name.size() > UINT16_MAX || value.size() > UINT32_MAX) throw std::length_error("item");
+    size_t bytes = sizeof(IniItem) + name.size() + value.size() + 2;
+    void *block = arena != nullptr ? arena->Allocate(bytes) : ::operator new(bytes);
+    auto *item = new (block) IniItem;
+    char *text = reinterpret_cast<char *>(item + 1);
+    if (!name.empty()) std::memcpy(text, name.data(), name.size());
+    text[name.size()] = '\0';
+    char *val = text + name.size() + 1;
+    if (!value.empty()) std::memcpy(val, value.data(), value.size());
+    val[value.size()] = '\0';
+    item->nameSize = static_cast<uint16_t>(name.size());
+    item->valueSize = static_cast<uint32_t>(value.size());
+    item->quoted = quoted;
+    item->pooled = arena != nullptr;
+    item->line = line;
+    return ItemPtr(item);
 }
 
 namespace {
@@ -34,9 +60,9 @@ namespace {
 // First element of a name-sorted pointer range whose name equals key, or nullptr.
 template <class Ptr> Ptr *BinaryFind(std::vector<Ptr> &v, std::string_view key) {
     auto it = std::lower_bound(v.begin(), v.end(), key, [](const Ptr &p, std::string_view k) {
-        return CompareNames(p->name, k) < 0;
+        return CompareNames(p->Name(), k) < 0;
     });
-    if (it != v.end() && CompareNames((*it)->name, key) == 0) return &*it;
+    if (it != v.end() && CompareNames((*it)->Name(), key) == 0) return &*it;
     return nullptr;
 }
 
@@ -44,7 +70,7 @@ template <class Ptr> Ptr *BinaryFind(std::vector<Ptr> &v, std::string_view key) 
 // order they were added.
 template <class Ptr> size_t UpperPosition(const std::vector<Ptr> &v, std::string_view name) {
     auto it = std::upper_bound(v.begin(), v.end(), name, [](std::string_view k, const Ptr &p) {
-        return CompareNames(k, p->name) < 0;
+        return CompareNames(k, p->Name()) < 0;
     });
     return static_cast<size_t>(it - v.begin());
 }
@@ -54,12 +80,18 @@ template <class Ptr> void EraseFromIndex(std::vector<Ptr> &index, const void *p)
     if (it != index.end()) index.erase(it);
 }
 
+// Sorts by name, keeping equal names in their order. Files are mostly written sorted, so a range
+// that already is in order (which a stable sort would leave as it is) costs one pass.
+template <class Ptr> void StableSortByName(std::vector<Ptr> &v) {
+    auto less = [](const Ptr &a, const Ptr &b) { return NameLess(a->Name(), b->Name()); };
+    if (!std::is_sorted(v.begin(), v.end(), less)) std::stable_sort(v.begin(), v.end(), less);
+}
+
 void BuildItemIndex(IniSection *sec) {
     sec->index.clear();
     sec->index.reserve(sec->items.size());
     for (auto &it : sec->items) sec->index.push_back(it.get());
-    std::stable_sort(sec->index.begin(), sec->index.end(),
-                     [](const IniItem *a, const IniItem *b) { return NameLess(a->name, b->name); });
+    StableSortByName(sec->index);
     sec->hasIndex = true;
 }
 
@@ -120,7 +152,7 @@ IniItem *FindItem(const IniSection *csec, std::string_view name) {
         return p != nullptr ? p->get() : nullptr;
     }
     for (auto &it : sec->items)
-        if (CompareNames(it->name, name) == 0) return it.get();
+        if (CompareNames(it->Name(), name) == 0) return it.get();
     return nullptr;
 }
 
@@ -132,19 +164,18 @@ IniItem *LookupItem(IniDoc ini, const char *section, const char *item) {
 
 IniSection *AppendSection(IniDoc ini, std::string_view name, int line) {
     ini->sections.push_back(NewSection(ini, name, line));
+    ini->sections.back()->readInOrder = true; // nothing in it yet
     return ini->sections.back().get();
 }
 
-int AddItem(IniDoc ini, const char *section, const char *item, std::string value, bool quoted) {
+int AddItem(IniDoc ini, const char *section, const char *item, std::string_view value,
+            bool quoted) {
     if (ini == nullptr || section == nullptr || item == nullptr) return INI_ERR_NULL_ARGUMENT;
     std::string_view secName = TrimmedName(section);
     std::string_view itemName = TrimmedName(item);
     if (!SectionNameOk(secName) || !ItemNameOk(ini, itemName)) return INI_ERR_BAD_NAME;
     return Guarded([&] {
-        auto newItem = std::make_unique<IniItem>();
-        newItem->name.assign(itemName.data(), itemName.size());
-        newItem->value = std::move(value);
-        newItem->quoted = quoted;
+        ItemPtr newItem = NewItem(itemName, value, quoted, 0);
         IniItem *raw = newItem.get();
 
         IniSection *sec = FindSection(ini, secName);
@@ -168,14 +199,14 @@ int AddItem(IniDoc ini, const char *section, const char *item, std::string value
             // Sorted: the items of that name stand together, found by binary search.
             size_t hi = UpperPosition(sec->items, itemName);
             size_t lo = hi;
-            while (lo > 0 && CompareNames(sec->items[lo - 1]->name, itemName) == 0) --lo;
+            while (lo > 0 && CompareNames(sec->items[lo - 1]->Name(), itemName) == 0) --lo;
             if (sec->hasIndex)
                 for (size_t i = lo; i < hi; ++i) EraseFromIndex(sec->index, sec->items[i].get());
             sec->items.erase(sec->items.begin() + static_cast<long>(lo),
                              sec->items.begin() + static_cast<long>(hi));
         } else if (ini->duplicateChecking) {
             for (size_t i = sec->items.size(); i-- > 0;) {
-                if (CompareNames(sec->items[i]->name, itemName) != 0) continue;
+                if (CompareNames(sec->items[i]->Name(), itemName) != 0) continue;
                 if (sec->hasIndex) EraseFromIndex(sec->index, sec->items[i].get());
                 sec->items.erase(sec->items.begin() + static_cast<long>(i));
                 keep = i;
@@ -199,18 +230,11 @@ int AddItem(IniDoc ini, const char *section, const char *item, std::string value
 }
 
 void SortSections(IniDoc ini) {
-    std::stable_sort(
-        ini->sections.begin(), ini->sections.end(),
-        [](const std::unique_ptr<IniSection> &a, const std::unique_ptr<IniSection> &b) {
-            return NameLess(a->name, b->name);
-        });
+    StableSortByName(ini->sections);
 }
 
 void SortItems(IniSection *sec) {
-    std::stable_sort(sec->items.begin(), sec->items.end(),
-                     [](const std::unique_ptr<IniItem> &a, const std::unique_ptr<IniItem> &b) {
-                         return NameLess(a->name, b->name);
-                     });
+    StableSortByName(sec->items);
 }
 
 void BuildIndexes(IniDoc ini) {
@@ -220,9 +244,7 @@ void BuildIndexes(IniDoc ini) {
         ini->index.push_back(s.get());
         BuildItemIndex(s.get());
     }
-    std::stable_sort(
-        ini->index.begin(), ini->index.end(),
-        [](const IniSection *a, const IniSection *b) { return NameLess(a->name, b->name); });
+    StableSortByName(ini->index);
     ini->hasIndex = true;
 }
 
@@ -338,7 +360,7 @@ int Ini_NthSectionName(IniDoc ini, int n, const char **name) {
     if (name != nullptr) *name = nullptr;
     if (ini == nullptr || name == nullptr) return INI_ERR_NULL_ARGUMENT;
     if (n < 1 || static_cast<size_t>(n) > ini->sections.size()) return 0;
-    *name = ini->sections[static_cast<size_t>(n - 1)]->name.c_str();
+    *name = ini->sections[static_cast<size_t>(n - 1)]->name.data();
     return 1;
 }
 
@@ -353,7 +375,7 @@ int Ini_NthItemName(IniDoc ini, const char *section, int n, const char **name) {
     if (ini == nullptr || section == nullptr || name == nullptr) return INI_ERR_NULL_ARGUMENT;
     IniSection *sec = FindSection(ini, TrimmedName(section));
     if (sec == nullptr || n < 1 || static_cast<size_t>(n) > sec->items.size()) return 0;
-    *name = sec->items[static_cast<size_t>(n - 1)]->name.c_str();
+    *name = sec->items[static_cast<size_t>(n - 1)]->Name().data();
     return 1;
 }
 
@@ -380,7 +402,7 @@ int Ini_RemoveItem(IniDoc ini, const char *section, const char *item) {
     std::string_view name = TrimmedName(item);
     int removed = 0;
     for (size_t i = sec->items.size(); i-- > 0;) {
-        if (CompareNames(sec->items[i]->name, name) != 0) continue;
+        if (CompareNames(sec->items[i]->Name(), name) != 0) continue;
         if (sec->hasIndex) EraseFromIndex(sec->index, sec->items[i].get());
         sec->items.erase(sec->items.begin() + static_cast<long>(i));
         removed = 1;
@@ -414,7 +436,7 @@ int CopyOne(const IniSection &src, IniDoc destination, bool replaceExisting) {
     }
     for (auto &item : src.items) {
         int rc =
-            Ini_PutRawString(destination, name.c_str(), item->name.c_str(), item->value.c_str());
+            Ini_PutRawString(destination, name.c_str(), item->Name().data(), item->Value().data());
         if (rc < 0) return rc;
     }
     return 0;

@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "inifile/inifile_impl.h"
 
 using namespace ini;
@@ -12,51 +16,92 @@ namespace {
 
 constexpr std::string_view kLineSuffix = " Line";
 
+// The first byte decides for nearly every line, without a call to compare the rest.
 bool StartsWith(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
+    if (prefix.empty()) return true;
+    if (s.size() < prefix.size() || s.front() != prefix.front()) return false;
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+// A one-character separator is looked for sixteen bytes at a time where the line has them,
+// without the call a search function would cost on such short texts.
+size_t FindSeparator(std::string_view s, const std::string &separator) {
+    if (separator.size() != 1) return s.find(separator);
+    const char c = separator.front();
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i want = _mm_set1_epi8(c);
+    for (; i + 16 <= s.size(); i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s.data() + i));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, want)));
+        if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
+    }
+#endif
+    for (; i < s.size(); ++i)
+        if (s[i] == c) return i;
+    return std::string_view::npos;
+}
+
+bool SplitPieceName(std::string_view name, std::string_view *base, unsigned *number);
+
+// True for the first piece of a long value ("Name Line0001"), which starts a run to join.
+bool StartsPieces(std::string_view name) {
+    std::string_view base;
+    unsigned k = 0;
+    // Only names ending in a 1 can be one: most names are done with after one look.
+    return !name.empty() && name.back() == '1' && SplitPieceName(name, &base, &k) && k == 1;
+}
+
+// A line that starts like a section header (s is trimmed). Kept apart from the item path,
+// which most lines take.
+__attribute__((noinline)) void ParseHeader(IniDoc ini, std::string_view s, int lineNumber,
+                                           IniSection *&current) {
+    size_t end = s.rfind(ini->sectionEnd);
+    if (end == std::string_view::npos || end == 0) return;
+    if (!Trim(s.substr(end + 1)).empty()) return; // text after the header: not a header
+    std::string_view name = Trim(s.substr(1, end - 1));
+    if (name.empty()) return;
+    if (ini->filter != nullptr) {
+        std::string copy(name);
+        if (ini->filter(ini, ini->filterData, copy.c_str()) == 0) {
+            current = nullptr; // items under a rejected header are dropped
+            return;
+        }
+    }
+    // Sections of a file tend to be alike: room for as many items as the one before saves
+    // growing the list step by step.
+    size_t expected = current != nullptr ? current->items.size() : 0;
+    current = AppendSection(ini, name, lineNumber);
+    current->items.reserve(expected);
 }
 
 // Parses one line that the source handed over (never empty or blank).
 void ParseLine(IniDoc ini, std::string_view s, int lineNumber, IniSection *&current) {
     s = Trim(s);
     if (s.empty() || StartsWith(s, ini->comment)) return;
+    if (s.front() == ini->sectionStart) return ParseHeader(ini, s, lineNumber, current);
 
-    if (s.front() == ini->sectionStart) {
-        size_t end = s.rfind(ini->sectionEnd);
-        if (end == std::string_view::npos || end == 0) return;
-        if (!Trim(s.substr(end + 1)).empty()) return; // text after the header: not a header
-        std::string_view name = Trim(s.substr(1, end - 1));
-        if (name.empty()) return;
-        if (ini->filter != nullptr) {
-            std::string copy(name);
-            if (ini->filter(ini, ini->filterData, copy.c_str()) == 0) {
-                current = nullptr; // items under a rejected header are dropped
-                return;
-            }
-        }
-        current = AppendSection(ini, name, lineNumber);
-        return;
-    }
-
-    size_t sep = s.find(ini->separator);
+    if (current == nullptr) return;
+    size_t sep = FindSeparator(s, ini->separator);
     if (sep == std::string_view::npos) return;
-    std::string_view name = Trim(s.substr(0, sep));
-    std::string_view value = Trim(s.substr(sep + ini->separator.size()));
-    if (name.empty() || value.empty() || current == nullptr) return;
+    // The line is trimmed already: the name can only end in blanks, the value only start so.
+    std::string_view name = TrimEnd(s.substr(0, sep));
+    std::string_view value = TrimStart(s.substr(sep + ini->separator.size()));
+    if (name.empty() || value.empty()) return;
 
-    auto item = std::make_unique<IniItem>();
-    item->name.assign(name.data(), name.size());
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-        value = value.substr(1, value.size() - 2);
-        item->quoted = true;
-    }
-    item->value.assign(value.data(), value.size());
-    item->line = lineNumber;
-    current->items.push_back(std::move(item));
+    bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+    if (quoted) value = value.substr(1, value.size() - 2);
+    // Order and pieces are noted now, while the previous item is at hand, so that the passes
+    // after the read need to look only at the sections that want them.
+    auto &items = current->items;
+    if (current->readInOrder && !items.empty() && NameLess(name, items.back()->Name()))
+        current->readInOrder = false;
+    if (!current->readPieces && StartsPieces(name)) current->readPieces = true;
+    items.push_back(NewItem(name, value, quoted, lineNumber, &ini->arena));
 }
 
 // For "Base Line0007" gives the base name and 7; false when the name is not a piece name.
-bool SplitPieceName(const std::string &name, std::string_view *base, unsigned *number) {
+bool SplitPieceName(std::string_view name, std::string_view *base, unsigned *number) {
     size_t d = name.size();
     while (d > 0 && name[d - 1] >= '0' && name[d - 1] <= '9') --d;
     if (d == name.size() || d < kLineSuffix.size() + 1) return false;
@@ -65,53 +110,46 @@ bool SplitPieceName(const std::string &name, std::string_view *base, unsigned *n
     for (size_t i = d; i < name.size(); ++i)
         v = std::min(v * 10 + unsigned(name[i] - '0'), 100000u);
     // Names are kept without surrounding blanks, so "A  Line1" joins into "A".
-    *base = Trim(std::string_view(name).substr(0, d - kLineSuffix.size()));
+    *base = Trim(name.substr(0, d - kLineSuffix.size()));
     *number = v;
     return true;
 }
 
 // Joins runs of "Name Line0001", "Name Line0002", ... into one item "Name". A run continues
 // only over pieces of the same base name, so that neighbouring long items stay apart.
-void JoinPieces(IniSection *sec) {
+void JoinPieces(IniDoc ini, IniSection *sec) {
+    if (!sec->readPieces) return;
     auto &items = sec->items;
-    bool any = false;
-    for (auto &it : items) {
-        std::string_view base;
-        unsigned k;
-        if (SplitPieceName(it->name, &base, &k) && k == 1) {
-            any = true;
-            break;
-        }
-    }
-    if (!any) return;
-    std::vector<std::unique_ptr<IniItem>> joined;
+    std::vector<ItemPtr> joined;
     joined.reserve(items.size());
+    std::string value;
     for (size_t i = 0; i < items.size();) {
         std::string_view base;
         unsigned k;
-        if (!SplitPieceName(items[i]->name, &base, &k) || k != 1) {
+        if (!SplitPieceName(items[i]->Name(), &base, &k) || k != 1) {
             joined.push_back(std::move(items[i++]));
             continue;
         }
-        std::string baseName(base);
-        auto first = std::move(items[i++]);
+        const IniItem &first = *items[i++];
+        value.assign(first.Value());
         for (; i < items.size(); ++i) {
             std::string_view b;
             unsigned n;
-            if (!SplitPieceName(items[i]->name, &b, &n) || n == 1 || CompareNames(b, baseName) != 0)
+            if (!SplitPieceName(items[i]->Name(), &b, &n) || n == 1 || CompareNames(b, base) != 0)
                 break;
-            first->value += items[i]->value;
+            value += items[i]->Value();
         }
-        first->name = std::move(baseName);
-        joined.push_back(std::move(first));
+        // base points into the first piece, which stays in items until the swap below.
+        joined.push_back(NewItem(base, value, first.quoted, first.line, &ini->arena));
     }
     items.swap(joined);
+    sec->readInOrder = false; // joined names are base names: the order is to be checked again
 }
 
 // Length of the next piece of a long value starting at pos: at most 80 characters, never
 // ending inside a UTF-8 sequence, and for an unquoted value never ending or starting with white
 // space, which the reader would trim away.
-size_t PieceLength(const std::string &v, size_t pos, bool quoted) {
+size_t PieceLength(std::string_view v, size_t pos, bool quoted) {
     size_t n = std::min<size_t>(INI_MAX_VALUE_PIECE, v.size() - pos);
     if (pos + n == v.size()) return n;
     auto cont = [&v](size_t i) { return (static_cast<unsigned char>(v[i]) & 0xC0) == 0x80; };
@@ -164,30 +202,64 @@ int Ini_LineFileSource(void *callbackData, char *line, int *endOfSource, int *li
     return rc;
 }
 
-int Ini_ReadGeneric(IniDoc ini, Ini_LineSourceFunc lineSource, void *callbackData) {
-    if (ini == nullptr || lineSource == nullptr) return INI_ERR_NULL_ARGUMENT;
+namespace {
+
+// The one parse loop. next(&line, &number) hands out the next non-empty line and its number in
+// the file, and returns 0, 1 when no line is left, or a negative error, which ends the read.
+template <class NextLine> int ParseLines(IniDoc ini, NextLine next) {
     return Guarded([&] {
         ini->last = nullptr;
         size_t firstNew = ini->sections.size();
         IniSection *current = nullptr;
-        char line[INI_MAX_LINE_CHARS + 1];
-        int rc = 0;
-        for (;;) {
-            int end = 0, number = 0;
-            line[0] = '\0';
-            rc = lineSource(callbackData, line, &end, &number);
-            if (rc < 0 || end) break;
-            line[INI_MAX_LINE_CHARS] = '\0';
-            ParseLine(ini, line, number, current);
-        }
+        std::string_view line;
+        int number = 0;
+        int rc;
+        while ((rc = next(&line, &number)) == 0) ParseLine(ini, line, number, current);
         // Even after a failed read the document stays consistent: pieces joined, order kept.
-        for (size_t i = firstNew; i < ini->sections.size(); ++i) JoinPieces(ini->sections[i].get());
+        for (size_t i = firstNew; i < ini->sections.size(); ++i)
+            JoinPieces(ini, ini->sections[i].get());
         if (ini->autoSort) {
             SortSections(ini);
-            for (auto &s : ini->sections) SortItems(s.get());
+            for (auto &s : ini->sections)
+                if (!s->readInOrder) SortItems(s.get());
         }
+        for (size_t i = firstNew; i < ini->sections.size(); ++i)
+            ini->sections[i]->readInOrder = ini->sections[i]->readPieces = false;
         if (ini->hasIndex) BuildIndexes(ini);
         return rc < 0 ? rc : 0;
+    });
+}
+
+// Files and memory: the lines are parsed where the reader holds them, without a copy.
+int ReadLineFile(IniDoc ini, LineFile lf) {
+    char spill[INI_MAX_LINE_CHARS + 1];
+    return ParseLines(ini, [&](std::string_view *line, int *number) {
+        const char *text = nullptr;
+        int n = 0, end = 0;
+        int rc = LineFile_ReadNonEmptyInPlace(lf, spill, INI_MAX_LINE_CHARS, &text, &n, &end);
+        *number = LineFile_NumLinesRead(lf);
+        if (rc < 0) return rc;
+        if (end) return 1;
+        *line = std::string_view(text, static_cast<size_t>(n));
+        return 0;
+    });
+}
+
+} // namespace
+
+int Ini_ReadGeneric(IniDoc ini, Ini_LineSourceFunc lineSource, void *callbackData) {
+    if (ini == nullptr || lineSource == nullptr) return INI_ERR_NULL_ARGUMENT;
+    char text[INI_MAX_LINE_CHARS + 1];
+    return ParseLines(ini, [&](std::string_view *line, int *number) {
+        int end = 0;
+        *number = 0;
+        text[0] = '\0';
+        int rc = lineSource(callbackData, text, &end, number);
+        if (rc < 0) return rc;
+        if (end) return 1;
+        text[INI_MAX_LINE_CHARS] = '\0';
+        *line = text;
+        return 0;
     });
 }
 
@@ -200,7 +272,7 @@ int Ini_ReadFromFile(IniDoc ini, const char *path) {
         std::fclose(f);
         return INI_ERR_OUT_OF_MEMORY;
     }
-    int rc = Ini_ReadGeneric(ini, Ini_LineFileSource, lf);
+    int rc = ReadLineFile(ini, lf);
     LineFile_Dispose(lf);
     std::fclose(f); // opened for reading only: nothing to lose on close
     return rc;
@@ -211,7 +283,7 @@ int Ini_ReadFromMemory(IniDoc ini, const char *text, size_t size) {
     MemorySource src{text, size};
     LineFile lf = LineFile_New(ReadMemory, &src);
     if (lf == nullptr) return INI_ERR_OUT_OF_MEMORY;
-    int rc = Ini_ReadGeneric(ini, Ini_LineFileSource, lf);
+    int rc = ReadLineFile(ini, lf);
     LineFile_Dispose(lf);
     return rc;
 }
@@ -222,8 +294,8 @@ int Ini_WriteGeneric(IniDoc ini, Ini_LineSinkFunc writeLine, void *callbackData)
         std::string line;
         line.reserve(INI_MAX_LINE_CHARS + 1);
         auto emit = [&](const std::string &s) { return writeLine(callbackData, s.c_str()); };
-        auto item = [&](const std::string &name, const char *value, size_t n, bool quoted) {
-            line = name;
+        auto item = [&](std::string_view name, const char *value, size_t n, bool quoted) {
+            line.assign(name);
             line += ini->writtenSeparator;
             if (quoted) line += '"';
             line.append(value, n);
@@ -237,9 +309,9 @@ int Ini_WriteGeneric(IniDoc ini, Ini_LineSinkFunc writeLine, void *callbackData)
             int rc = emit(line);
             if (rc < 0) return rc;
             for (auto &it : sec->items) {
-                const std::string &v = it->value;
+                std::string_view v = it->Value();
                 if (v.size() <= static_cast<size_t>(INI_MAX_VALUE_PIECE)) {
-                    rc = item(it->name, v.data(), v.size(), it->quoted);
+                    rc = item(it->Name(), v.data(), v.size(), it->quoted);
                     if (rc < 0) return rc;
                     continue;
                 }
@@ -248,7 +320,7 @@ int Ini_WriteGeneric(IniDoc ini, Ini_LineSinkFunc writeLine, void *callbackData)
                     size_t n = PieceLength(v, pos, it->quoted);
                     char suffix[24];
                     std::snprintf(suffix, sizeof suffix, "%s%04d", " Line", k);
-                    rc = item(it->name + suffix, v.data() + pos, n, it->quoted);
+                    rc = item(std::string(it->Name()) + suffix, v.data() + pos, n, it->quoted);
                     if (rc < 0) return rc;
                     pos += n;
                 }

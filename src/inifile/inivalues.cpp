@@ -62,7 +62,7 @@ int HexDigit(char c) {
 
 // A backslash and "x" without two hex digits after it reads as a plain "x", like any other
 // escaped character; the engine itself never writes that.
-void Unescape(const std::string &in, std::string &out) {
+void Unescape(std::string_view in, std::string &out) {
     out.clear();
     out.reserve(in.size());
     for (size_t i = 0; i < in.size(); ++i) {
@@ -114,7 +114,7 @@ std::string EncodeData(const unsigned char *b, size_t n) {
 
 // Decodes into out (which holds at least the decoded size); false for a text no encoder writes:
 // a length leaving 1 over a multiple of 4, or a character outside "0".."o".
-bool DecodeData(const std::string &text, unsigned char *out, size_t *size) {
+bool DecodeData(std::string_view text, unsigned char *out, size_t *size) {
     size_t len = text.size();
     if (len % 4 == 1) return false;
     for (char c : text)
@@ -139,7 +139,7 @@ bool DecodeData(const std::string &text, unsigned char *out, size_t *size) {
 
 // ---- numbers -----------------------------------------------------------------------------------
 
-bool IsBlankText(const std::string &s) {
+bool IsBlankText(std::string_view s) {
     for (char c : s)
         if (!IsBlank(c)) return false;
     return true;
@@ -147,7 +147,7 @@ bool IsBlankText(const std::string &s) {
 
 // Decimal integer with at most one sign and optional surrounding white space; the magnitude must
 // fit 32 unsigned bits. false for anything else.
-bool ParseInteger(const std::string &s, bool *negative, bool *signed_, unsigned long *magnitude) {
+bool ParseInteger(std::string_view s, bool *negative, bool *signed_, unsigned long *magnitude) {
     size_t i = 0, n = s.size();
     while (i < n && IsBlank(s[i])) ++i;
     *negative = false;
@@ -187,7 +187,7 @@ int Found(IniDoc ini, const IniItem *it) {
     return 1;
 }
 
-int CopyInto(const std::string &s, char *buffer, size_t bufferSize) {
+int CopyInto(std::string_view s, char *buffer, size_t bufferSize) {
     if (bufferSize == 0) return 1;
     size_t n = std::min(s.size(), bufferSize - 1);
     std::memcpy(buffer, s.data(), n);
@@ -195,9 +195,11 @@ int CopyInto(const std::string &s, char *buffer, size_t bufferSize) {
     return 1;
 }
 
-char *Duplicate(const std::string &s) {
+char *Duplicate(std::string_view s) {
     char *p = static_cast<char *>(std::malloc(s.size() + 1));
-    if (p != nullptr) std::memcpy(p, s.c_str(), s.size() + 1);
+    if (p == nullptr) return nullptr;
+    if (!s.empty()) std::memcpy(p, s.data(), s.size());
+    p[s.size()] = '\0';
     return p;
 }
 
@@ -235,9 +237,8 @@ int Ini_PutString(IniDoc ini, const char *section, const char *item, const char 
 int Ini_PutRawString(IniDoc ini, const char *section, const char *item, const char *value) {
     // A line end would end the item's line early and turn the rest into a line of its own.
     if (value != nullptr && std::strpbrk(value, "\r\n") != nullptr) return INI_ERR_BAD_VALUE;
-    return Guarded([&] {
-        return AddItem(ini, section, item, std::string(value != nullptr ? value : ""), true);
-    });
+    return Guarded(
+        [&] { return AddItem(ini, section, item, value != nullptr ? value : "", true); });
 }
 
 int Ini_PutData(IniDoc ini, const char *section, const char *item, const void *data,
@@ -254,10 +255,10 @@ int Ini_PutData(IniDoc ini, const char *section, const char *item, const void *d
 int Ini_GetInt(IniDoc ini, const char *section, const char *item, int *value) {
     if (ini == nullptr || value == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
-    if (it == nullptr || IsBlankText(it->value)) return 0;
+    if (it == nullptr || IsBlankText(it->Value())) return 0;
     bool neg, sign;
     unsigned long mag;
-    if (!ParseInteger(it->value, &neg, &sign, &mag)) return INI_ERR_INVALID_INT;
+    if (!ParseInteger(it->Value(), &neg, &sign, &mag)) return INI_ERR_INVALID_INT;
     if (neg ? mag > 2147483648UL : mag > 2147483647UL) return INI_ERR_INVALID_INT;
     *value = neg ? static_cast<int>(-static_cast<long long>(mag)) : static_cast<int>(mag);
     return Found(ini, it);
@@ -266,10 +267,10 @@ int Ini_GetInt(IniDoc ini, const char *section, const char *item, int *value) {
 int Ini_GetUInt(IniDoc ini, const char *section, const char *item, unsigned int *value) {
     if (ini == nullptr || value == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
-    if (it == nullptr || IsBlankText(it->value)) return 0;
+    if (it == nullptr || IsBlankText(it->Value())) return 0;
     bool neg, sign;
     unsigned long mag;
-    if (!ParseInteger(it->value, &neg, &sign, &mag) || neg) return INI_ERR_INVALID_UINT;
+    if (!ParseInteger(it->Value(), &neg, &sign, &mag) || neg) return INI_ERR_INVALID_UINT;
     *value = static_cast<unsigned int>(mag);
     return Found(ini, it);
 }
@@ -278,7 +279,7 @@ int Ini_GetDouble(IniDoc ini, const char *section, const char *item, double *val
     if (ini == nullptr || value == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
-    std::string_view t = Trim(it->value);
+    std::string_view t = Trim(it->Value());
     if (EqualsIgnoringCase(t, "Inf") || EqualsIgnoringCase(t, "+Inf")) {
         *value = HUGE_VAL;
         return Found(ini, it);
@@ -302,7 +303,7 @@ int Ini_GetBoolean(IniDoc ini, const char *section, const char *item, int *value
     if (ini == nullptr || value == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
-    std::string_view t = Trim(it->value);
+    std::string_view t = Trim(it->Value());
     if (EqualsIgnoringCase(t, "True"))
         *value = 1;
     else if (EqualsIgnoringCase(t, "False"))
@@ -318,7 +319,7 @@ int Ini_GetPointerToString(IniDoc ini, const char *section, const char *item, co
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
     return Guarded([&] {
-        Unescape(it->value, ini->stringBuffer);
+        Unescape(it->Value(), ini->stringBuffer);
         *value = ini->stringBuffer.c_str();
         return Found(ini, it);
     });
@@ -329,7 +330,7 @@ int Ini_GetPointerToRawString(IniDoc ini, const char *section, const char *item,
     if (ini == nullptr || value == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
-    *value = it->value.c_str();
+    *value = it->Value().data();
     return Found(ini, it);
 }
 
@@ -340,7 +341,7 @@ int Ini_GetStringCopy(IniDoc ini, const char *section, const char *item, char **
     if (it == nullptr) return 0;
     return Guarded([&] {
         std::string s;
-        Unescape(it->value, s);
+        Unescape(it->Value(), s);
         *value = Duplicate(s);
         return *value != nullptr ? Found(ini, it) : INI_ERR_OUT_OF_MEMORY;
     });
@@ -351,7 +352,7 @@ int Ini_GetRawStringCopy(IniDoc ini, const char *section, const char *item, char
     if (ini == nullptr || value == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
-    *value = Duplicate(it->value);
+    *value = Duplicate(it->Value());
     return *value != nullptr ? Found(ini, it) : INI_ERR_OUT_OF_MEMORY;
 }
 
@@ -363,7 +364,7 @@ int Ini_GetStringIntoBuffer(IniDoc ini, const char *section, const char *item, c
     if (it == nullptr) return 0;
     return Guarded([&] {
         std::string s;
-        Unescape(it->value, s);
+        Unescape(it->Value(), s);
         CopyInto(s, buffer, bufferSize);
         return Found(ini, it);
     });
@@ -375,7 +376,7 @@ int Ini_GetRawStringIntoBuffer(IniDoc ini, const char *section, const char *item
     if (ini == nullptr || buffer == nullptr) return INI_ERR_NULL_ARGUMENT;
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
-    CopyInto(it->value, buffer, bufferSize);
+    CopyInto(it->Value(), buffer, bufferSize);
     return Found(ini, it);
 }
 
@@ -386,10 +387,10 @@ int Ini_GetData(IniDoc ini, const char *section, const char *item, unsigned char
     const IniItem *it = LookupItem(ini, section, item);
     if (it == nullptr) return 0;
     // One byte more than the largest decoded size, so that empty data still gets a block.
-    auto *out = static_cast<unsigned char *>(std::malloc(it->value.size() / 4 * 3 + 3));
+    auto *out = static_cast<unsigned char *>(std::malloc(it->Value().size() / 4 * 3 + 3));
     if (out == nullptr) return INI_ERR_OUT_OF_MEMORY;
     size_t n = 0;
-    if (!DecodeData(it->value, out, &n)) {
+    if (!DecodeData(it->Value(), out, &n)) {
         std::free(out);
         return INI_ERR_BAD_DATA;
     }

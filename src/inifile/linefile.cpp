@@ -2,10 +2,17 @@
 #include "inifile/linefile.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
-constexpr int kBlockSize = 2048;
+// Large enough that a file is read in few calls; a stdio stream hands a request of this size
+// straight from the kernel without copying it through its own buffer.
+constexpr int kBlockSize = 32768;
 
 bool IsLineEnd(char c) {
     return c == '\r' || c == '\n' || c == '\0';
@@ -13,12 +20,31 @@ bool IsLineEnd(char c) {
 bool IsBlank(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
+
+// Index of the first CR, LF or NUL from p on. The NUL after the block's data guarantees one, and
+// the block has room for the 16 bytes read at a time past it.
+size_t ScanToLineEnd(const char *p) {
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
+    for (size_t i = 0;; i += 16) {
+        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+        __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)),
+                                   _mm_cmpeq_epi8(v, nul));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+        if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
+    }
+#else
+    return std::strcspn(p, "\r\n");
+#endif
+}
 } // namespace
 
 struct LineFileRec {
     LineFile_ReadFunc read = nullptr;
     void *data = nullptr;
-    char block[kBlockSize];
+    // Past a block's data: the NUL that stops the scan for line ends, and room for the scan's
+    // last read, zeroed at every refill so that the scan never looks at bytes nobody wrote.
+    char block[kBlockSize + 16];
     int pos = 0;
     int left = 0;
     long total = 0;
@@ -93,15 +119,48 @@ void LineFile_Dispose(LineFile lineFile) {
     delete lineFile;
 }
 
-int LineFile_Read(LineFile lf, char *buffer, int maxChars, int *numCharsRead, int *endOfFile) {
-    if (numCharsRead != nullptr) *numCharsRead = 0;
-    if (lf == nullptr || endOfFile == nullptr || buffer == nullptr) return INI_ERR_NULL_ARGUMENT;
-    if (maxChars < 0) maxChars = 0;
+namespace {
+
+int NextLineSlow(LineFileRec *lf, char *spill, int maxChars, const char **text, int *length,
+                 int *endOfFile);
+
+// Reads the next line. Its first maxChars bytes are handed out in place, in the block, when the
+// line ends inside the block it began in; otherwise they are gathered in spill (maxChars + 1
+// bytes), which is terminated. A text in place is not terminated.
+inline int NextLine(LineFileRec *lf, char *spill, int maxChars, const char **text, int *length,
+                    int *endOfFile) {
+    if (lf->left > 0) {
+        // Most lines lie whole in the block: handled here with the counters in registers, the
+        // rest (a line across a refill, the end of the input) by the loop below.
+        const char *start = lf->block + lf->pos;
+        int skip = IsLineEnd(*start) && *start != lf->lastTerm ? 1 : 0; // end of a pair
+        size_t run = ScanToLineEnd(start + skip);
+        if (run < static_cast<size_t>(lf->left - skip)) {
+            *endOfFile = 0;
+            lf->extraTerm = skip;
+            lf->lastOffset = lf->total - lf->left + skip;
+            lf->lastTerm = start[skip + static_cast<int>(run)];
+            int used = skip + static_cast<int>(run) + 1;
+            lf->pos += used;
+            lf->left -= used;
+            lf->lines++;
+            *text = start + skip;
+            *length = run < static_cast<size_t>(maxChars) ? static_cast<int>(run) : maxChars;
+            return 0;
+        }
+    }
+    return NextLineSlow(lf, spill, maxChars, text, length, endOfFile);
+}
+
+// A line across a refill, or the end of the input.
+__attribute__((noinline)) int NextLineSlow(LineFileRec *lf, char *spill, int maxChars,
+                                           const char **text, int *length, int *endOfFile) {
     *endOfFile = 0;
     lf->extraTerm = 0;
     lf->lastOffset = lf->total - lf->left;
 
-    int stored = 0;
+    const char *inPlace = nullptr; // set only for a line that begins and ends in one block
+    int stored = 0;                // bytes kept, in place or in spill
     bool first = true;
     bool complete = false;
     int err = 0;
@@ -116,6 +175,7 @@ int LineFile_Read(LineFile lf, char *buffer, int maxChars, int *numCharsRead, in
             lf->pos = 0;
             lf->left = got;
             lf->total += got;
+            std::memset(lf->block + got, 0, 16);
             if (got == 0) {
                 if (stored == 0)
                     *endOfFile = 1;
@@ -124,49 +184,101 @@ int LineFile_Read(LineFile lf, char *buffer, int maxChars, int *numCharsRead, in
                 break;
             }
         }
-        char c = lf->block[lf->pos++];
-        lf->left--;
-        if (IsLineEnd(c)) {
-            if (first && c != lf->lastTerm) {
+        const char *start = lf->block + lf->pos;
+        if (first) {
+            first = false;
+            if (IsLineEnd(*start) && *start != lf->lastTerm) {
                 // Second half of a CR LF / LF CR pair that ended the previous line.
+                lf->pos++;
+                lf->left--;
                 lf->lastOffset++;
                 lf->extraTerm++;
-                first = false;
                 continue;
             }
-            lf->lastTerm = c;
-            complete = true;
-            break;
         }
-        first = false;
-        if (stored < maxChars) buffer[stored++] = c;
+        // The NUL after the block's last byte ends the scan where no line end comes first.
+        size_t run = ScanToLineEnd(start);
+        if (run > static_cast<size_t>(lf->left)) run = static_cast<size_t>(lf->left);
+        size_t room = static_cast<size_t>(maxChars - stored);
+        size_t take = run < room ? run : room;
+        if (stored == 0 && run < static_cast<size_t>(lf->left))
+            inPlace = start; // the whole line is in this block, and it ends here
+        else if (take > 0)
+            std::memcpy(spill + stored, start, take);
+        stored += static_cast<int>(take);
+        lf->pos += static_cast<int>(run);
+        lf->left -= static_cast<int>(run);
+        if (lf->left > 0) {
+            lf->lastTerm = lf->block[lf->pos++];
+            lf->left--;
+            complete = true;
+        }
     }
-    buffer[stored] = '\0';
-    if (numCharsRead != nullptr) *numCharsRead = stored;
+    if (inPlace != nullptr) {
+        *text = inPlace;
+    } else {
+        spill[stored] = '\0';
+        *text = spill;
+    }
+    *length = stored;
     if (complete) lf->lines++;
     return err < 0 ? err : 0;
+}
+
+bool IsBlankRun(const char *text, int n) {
+    for (int i = 0; i < n; ++i)
+        if (!IsBlank(text[i])) return false;
+    return true;
+}
+
+void Deliver(const char *text, int n, char *buffer) {
+    if (text != buffer) std::memcpy(buffer, text, static_cast<size_t>(n));
+    buffer[n] = '\0';
+}
+
+} // namespace
+
+int LineFile_Read(LineFile lf, char *buffer, int maxChars, int *numCharsRead, int *endOfFile) {
+    if (numCharsRead != nullptr) *numCharsRead = 0;
+    if (lf == nullptr || endOfFile == nullptr || buffer == nullptr) return INI_ERR_NULL_ARGUMENT;
+    if (maxChars < 0) maxChars = 0;
+    const char *text = nullptr;
+    int n = 0;
+    int err = NextLine(lf, buffer, maxChars, &text, &n, endOfFile);
+    Deliver(text, n, buffer);
+    if (numCharsRead != nullptr) *numCharsRead = n;
+    return err;
+}
+
+int LineFile_ReadNonEmptyInPlace(LineFile lf, char *spill, int maxChars, const char **line,
+                                 int *numChars, int *endOfFile) {
+    if (numChars != nullptr) *numChars = 0;
+    if (line != nullptr) *line = spill;
+    if (lf == nullptr || endOfFile == nullptr || spill == nullptr || line == nullptr ||
+        numChars == nullptr)
+        return INI_ERR_NULL_ARGUMENT;
+    if (maxChars < 0) maxChars = 0;
+    long skipped = 0;
+    for (;;) {
+        int err = NextLine(lf, spill, maxChars, line, numChars, endOfFile);
+        if (err < 0 || *endOfFile || !IsBlankRun(*line, *numChars)) {
+            lf->emptyChars = skipped;
+            return err;
+        }
+        skipped += *numChars + lf->extraTerm + 1;
+    }
 }
 
 int LineFile_ReadNonEmpty(LineFile lf, char *buffer, int maxChars, int *numCharsRead,
                           int *endOfFile) {
     if (numCharsRead != nullptr) *numCharsRead = 0;
     if (lf == nullptr || endOfFile == nullptr || buffer == nullptr) return INI_ERR_NULL_ARGUMENT;
-    long skipped = 0;
-    for (;;) {
-        int n = 0;
-        int err = LineFile_Read(lf, buffer, maxChars, &n, endOfFile);
-        if (numCharsRead != nullptr) *numCharsRead = n;
-        if (err < 0 || *endOfFile) {
-            lf->emptyChars = skipped;
-            return err;
-        }
-        bool blank = true;
-        for (int i = 0; i < n && blank; ++i) blank = IsBlank(buffer[i]);
-        if (!blank) break;
-        skipped += n + lf->extraTerm + 1;
-    }
-    lf->emptyChars = skipped;
-    return 0;
+    const char *text = nullptr;
+    int n = 0;
+    int err = LineFile_ReadNonEmptyInPlace(lf, buffer, maxChars, &text, &n, endOfFile);
+    Deliver(text, n, buffer);
+    if (numCharsRead != nullptr) *numCharsRead = n;
+    return err;
 }
 
 int LineFile_NumLinesRead(LineFile lf) {

@@ -32,6 +32,12 @@ int LineFile_Read(LineFile lineFile, char *buffer, int maxChars, int *numCharsRe
 int LineFile_ReadNonEmpty(LineFile lineFile, char *buffer, int maxChars, int *numCharsRead,
                           int *endOfFile);
 
+// Like LineFile_ReadNonEmpty, but without copying where it can: *line points to the line's
+// *numChars characters, which are not terminated and stay valid until the next read. A line that
+// the reader cannot hand out in place is gathered in spill (maxChars + 1 bytes) and terminated.
+int LineFile_ReadNonEmptyInPlace(LineFile lineFile, char *spill, int maxChars, const char **line,
+                                 int *numChars, int *endOfFile);
+
 // Lines completed so far (the number of the line just returned, counting from 1).
 int LineFile_NumLinesRead(LineFile lineFile);
 // Byte offset in the stream where the last returned line starts; -1 before the first read.

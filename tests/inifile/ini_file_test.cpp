@@ -50,6 +50,89 @@ class IniFile : public ::testing::Test {
     std::string dir, path;
 };
 
+// A large file (lines across every block edge, values long enough to be cut into many pieces,
+// mixed line ends) reads alike from the file, from memory and through a line source, in both
+// orders; edits of what was read and copies that outlive the document stay sound.
+TEST_F(IniFile, LargeFilesReadAlikeFromEverySource) {
+    std::string text, longValue;
+    for (int i = 0; i < 40000; ++i) longValue += char('a' + i % 26);
+    const char *ends[] = {"\r\n", "\n", "\r", "\n\r"};
+    for (int s = 0; s < 60; ++s) {
+        text += "[Sec" + std::to_string(59 - s) + "]" + ends[s % 4];
+        for (int i = 0; i < 120; ++i)
+            text += "Key" + std::to_string(119 - i) + " = v" + std::to_string(s * 1000 + i) +
+                    std::string(size_t(i % 40), '.') + ends[i % 4];
+        if (s == 7) {
+            IniDoc one = Ini_New(0);
+            ASSERT_EQ(Ini_PutRawString(one, "X", "Long", longValue.c_str()), 0);
+            std::string piece;
+            Ini_WriteGeneric(
+                one,
+                [](void *d, const char *line) {
+                    std::string l = line;
+                    if (l.rfind("Long", 0) == 0) *static_cast<std::string *>(d) += l + "\r\n";
+                    return 0;
+                },
+                &piece);
+            Ini_Dispose(one);
+            text += piece;
+        }
+    }
+    Spit(path, text);
+    for (int sorted : {0, 1}) {
+        SCOPED_TRACE(sorted ? "sorted" : "as read");
+        IniDoc fromFile = Ini_New(sorted), fromMemory = Ini_New(sorted), generic = Ini_New(sorted);
+        ASSERT_EQ(Ini_ReadFromFile(fromFile, path.c_str()), 0);
+        ASSERT_EQ(Ini_ReadFromMemory(fromMemory, text.data(), text.size()), 0);
+        FILE *f = std::fopen(path.c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        LineFile lf = LineFile_New(nullptr, f);
+        ASSERT_EQ(Ini_ReadGeneric(generic, Ini_LineFileSource, lf), 0);
+        LineFile_Dispose(lf);
+        std::fclose(f);
+
+        std::string out[3];
+        IniDoc docs[3] = {fromFile, fromMemory, generic};
+        for (int d = 0; d < 3; ++d)
+            Ini_WriteGeneric(
+                docs[d],
+                [](void *o, const char *line) {
+                    *static_cast<std::string *>(o) += std::string(line) + "\n";
+                    return 0;
+                },
+                &out[d]);
+        EXPECT_EQ(out[0], out[1]);
+        EXPECT_EQ(out[0], out[2]);
+        EXPECT_EQ(Ini_NumberOfSections(fromFile), 60);
+        EXPECT_EQ(Ini_NumberOfItems(fromFile, "Sec52"), 121);
+        const char *v = nullptr;
+        ASSERT_EQ(Ini_GetPointerToRawString(fromFile, "sec52", "LONG", &v), 1);
+        EXPECT_EQ(std::string(v), longValue);
+        ASSERT_EQ(Ini_GetPointerToRawString(fromFile, "Sec0", "Key3", &v), 1);
+        EXPECT_EQ(std::string(v), "v59116" + std::string(36, '.'));
+        const char *name = nullptr;
+        ASSERT_EQ(Ini_NthItemName(fromFile, "Sec0", 1, &name), 1);
+        EXPECT_STREQ(name, sorted ? "Key0" : "Key119");
+
+        // Replace, remove and copy items that came from the file, then drop the document.
+        ASSERT_EQ(Ini_PutInt(fromFile, "Sec0", "Key3", 7), 0);
+        EXPECT_EQ(Ini_RemoveItem(fromFile, "Sec0", "Key4"), 1);
+        EXPECT_EQ(Ini_RemoveSection(fromFile, "Sec1"), 1);
+        IniDoc copy = Ini_New(0);
+        ASSERT_EQ(Ini_CopySection(fromFile, nullptr, copy, 1), 0);
+        for (IniDoc d : docs) Ini_Dispose(d);
+        int k = 0;
+        EXPECT_EQ(Ini_GetInt(copy, "Sec0", "Key3", &k), 1);
+        EXPECT_EQ(k, 7);
+        EXPECT_EQ(Ini_ItemExists(copy, "Sec0", "Key4"), 0);
+        EXPECT_EQ(Ini_SectionExists(copy, "Sec1"), 0);
+        EXPECT_EQ(Ini_NumberOfItems(copy, "Sec0"), 119);
+        ASSERT_EQ(Ini_GetPointerToRawString(copy, "Sec52", "Long", &v), 1);
+        EXPECT_EQ(std::string(v), longValue);
+        Ini_Dispose(copy);
+    }
+}
+
 TEST_F(IniFile, WritesCrLfAndReadsBack) {
     IniDoc ini = Ini_New(1);
     Ini_PutInt(ini, "Options", "Language", 1);

@@ -122,6 +122,33 @@ TEST(IniSyntax, SortedOrderIsCaseInsensitive) {
     Ini_Dispose(ini);
 }
 
+// A document that keeps itself sorted sorts what it reads: sections and items out of order,
+// equal names in file order, and an order that only joining pieces breaks.
+TEST(IniSyntax, ReadingIntoASortedDocumentSorts) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"[S]\na = 1\nb = 2\nc = 3\n", "[S]\na = 1\nb = 2\nc = 3\n\n"},
+        {"[S]\na = 1\nb = 2\nA = 3\n", "[S]\na = 1\nA = 3\nb = 2\n\n"},
+        {"[S]\nb = 1\nB = 2\na = 3\n", "[S]\na = 3\nb = 1\nB = 2\n\n"},
+        {"[T]\nx = 1\n[S]\ny = 2\nx = 3\n[U]\n", "[S]\nx = 3\ny = 2\n\n[T]\nx = 1\n\n[U]\n\n"},
+        // "Z Line0" starts no run; the run after it joins into "Z", which sorts before it.
+        {"[S]\nZ Line0 = a\nZ Line1 = b\nZ Line2 = c\n", "[S]\nZ = bc\nZ Line0 = a\n\n"},
+        // Sorted pieces of a long value stay one item.
+        {"[S]\nA Line1 = x\nA Line2 = y\nB = 1\n", "[S]\nA = xy\nB = 1\n\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.first);
+        IniDoc ini = Parse(c.first, 1);
+        EXPECT_EQ(Text(ini), c.second);
+        Ini_Dispose(ini);
+    }
+    // A second read into the same document: the sections read first are kept in order too.
+    IniDoc ini = Parse("[B]\nb = 1\na = 2\n", 1);
+    const std::string more = "[A]\nz = 1\ny = 2\n";
+    ASSERT_EQ(Ini_ReadFromMemory(ini, more.data(), more.size()), 0);
+    EXPECT_EQ(Text(ini), "[A]\ny = 2\nz = 1\n\n[B]\na = 2\nb = 1\n\n");
+    Ini_Dispose(ini);
+}
+
 TEST(IniSyntax, PutReplacesInPlaceOrAppends) {
     struct Case {
         int sorted, duplicateChecking, internalIndex;

@@ -84,6 +84,79 @@ TEST(LineFile, LongLineIsCutAndConsumed) {
               Lines({std::string(4999, 'y'), "z"}));
 }
 
+// Lines, line-end pairs and NUL ends that fall on the reader's block edges, whatever the block
+// size: the offsets of the lines after them must still count every byte once.
+TEST(LineFile, LineEndsOnBlockEdges) {
+    for (size_t edge : {size_t(2048), size_t(4096), size_t(32768), size_t(65536)}) {
+        for (size_t k = edge - 3; k <= edge + 1; ++k) {
+            SCOPED_TRACE("line of " + std::to_string(k));
+            Source src{std::string(k, 'a') + "\r\n" + "b\n\rc" + std::string(1, '\0') + "d"};
+            LineFile lf = LineFile_New(ReadSource, &src);
+            char buf[256];
+            int eof = 0, n = 0;
+            struct Want {
+                std::string text;
+                long offset;
+                int extra;
+            };
+            const Want want[] = {{std::string(255, 'a'), 0, 0},
+                                 {"b", long(k) + 2, 1},
+                                 {"c", long(k) + 5, 1},
+                                 {"d", long(k) + 7, 0}};
+            for (const Want &w : want) {
+                ASSERT_EQ(LineFile_Read(lf, buf, 255, &n, &eof), 0);
+                ASSERT_EQ(eof, 0);
+                EXPECT_EQ(std::string(buf), w.text);
+                EXPECT_EQ(n, int(w.text.size()));
+                EXPECT_EQ(LineFile_OffsetOfLastLine(lf), w.offset);
+                EXPECT_EQ(LineFile_NumExtraLineTermChars(lf), w.extra);
+            }
+            ASSERT_EQ(LineFile_Read(lf, buf, 255, &n, &eof), 0);
+            EXPECT_EQ(eof, 1);
+            EXPECT_EQ(LineFile_NumLinesRead(lf), 4);
+            LineFile_Dispose(lf);
+        }
+    }
+}
+
+// The in-place reader hands out the same lines as the copying one, whether a line lies in one
+// block or spans refills, and whether it is cut or not.
+TEST(LineFile, InPlaceLinesMatchCopiedLines) {
+    const std::string bytes = "ab\r\n\r\n  \ncd ef\n" + std::string(70000, 'q') + "\n\rgh\n" +
+                              std::string(40, 'w') + "\r" + std::string(1, '\0') + "end";
+    for (int maxChars : {0, 5, 255, 80000}) {
+        for (size_t chunk : {size_t(1), size_t(7), size_t(4096), size_t(1) << 20}) {
+            SCOPED_TRACE("max " + std::to_string(maxChars) + " chunk " + std::to_string(chunk));
+            // Blank lines are skipped after the cut, so with no room at all every line is.
+            Lines expected, got;
+            for (const std::string &l :
+                 {std::string("ab"), std::string("cd ef"), std::string(70000, 'q'),
+                  std::string("gh"), std::string(40, 'w'), std::string("end")})
+                if (maxChars > 0) expected.push_back(l.substr(0, size_t(maxChars)));
+            Source src{bytes};
+            src.chunk = chunk;
+            LineFile lf = LineFile_New(ReadSource, &src);
+            std::vector<char> spill(size_t(maxChars) + 1);
+            for (int eof = 0; got.size() < 100;) {
+                const char *line = nullptr;
+                int n = -1;
+                ASSERT_EQ(LineFile_ReadNonEmptyInPlace(lf, spill.data(), maxChars, &line, &n, &eof),
+                          0);
+                if (eof) break;
+                ASSERT_NE(line, nullptr);
+                got.emplace_back(line, size_t(n));
+            }
+            EXPECT_EQ(got, expected);
+            LineFile_Dispose(lf);
+        }
+    }
+    char spill[8];
+    const char *line = nullptr;
+    int n = 0, eof = 0;
+    EXPECT_EQ(LineFile_ReadNonEmptyInPlace(nullptr, spill, 7, &line, &n, &eof),
+              INI_ERR_NULL_ARGUMENT);
+}
+
 TEST(LineFile, Counters) {
     Source src{"ab\r\ncd\n\n \nef"};
     LineFile lf = LineFile_New(ReadSource, &src);

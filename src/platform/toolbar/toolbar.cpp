@@ -82,13 +82,31 @@ Item *RingItem(Toolbar *t, int ring) {
     return it && it->kind == Item::Ring ? it : nullptr;
 }
 
+// Every pixel becomes a factor x factor block: what the toolkit's fast scaling by a whole
+// factor gives, without starting its painting machinery for the first image of the program
+// (milliseconds at start-up). Images of other pixel formats are left to the toolkit.
+QImage BlowUp(const QImage &img, int factor) {
+    const QImage::Format f = img.format();
+    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
+        f != QImage::Format_ARGB32_Premultiplied)
+        return img.scaled(img.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QImage big(img.width() * factor, img.height() * factor, f);
+    if (big.isNull()) return big;
+    for (int y = 0; y < big.height(); ++y) {
+        const auto *src = reinterpret_cast<const QRgb *>(img.constScanLine(y / factor));
+        auto *dst = reinterpret_cast<QRgb *>(big.scanLine(y));
+        for (int x = 0; x < big.width(); ++x) dst[x] = src[x / factor];
+    }
+    return big;
+}
+
 // Scaled by a non-integer factor, a bitmap is first blown up without smoothing and then
 // reduced with area averaging: edges stay sharp instead of smearing.
 QIcon ScaledBitmap(const QString &file, QSize *size) {
-    QImage img(file);
+    QImage img = uiq::LoadImageFile(file);
     if (img.isNull()) return QIcon();
     QSize target(qRound(img.width() * kSizeFactor), qRound(img.height() * kSizeFactor));
-    QImage big = img.scaled(img.size() * 5, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QImage big = BlowUp(img, 5);
     *size = target;
     return QIcon(
         QPixmap::fromImage(big.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));

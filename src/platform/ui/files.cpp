@@ -1,5 +1,6 @@
 // Files, printing, help and pictures: the file selection dialog, the program's directory,
-// printing a panel (to a printer or a PDF file), the help window and panel screenshots.
+// printing a panel (to a printer or a PDF file), the help window, panel screenshots, and the
+// images of pictures and toolbar buttons.
 #include "platform/ui/uiqt.h"
 
 #include "platform/ui/programdir.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintDialog>
@@ -64,6 +66,42 @@ bool RenderOnto(QPrinter *printer, QWidget *w) {
 }
 
 } // namespace
+
+// ---- images --------------------------------------------------------------------------------
+// Read once per file: rebuilding the main window (a change of language) needs no decoding.
+namespace {
+
+struct Cached {
+    time_t mtime = 0;
+    long long size = 0;
+    QImage image;
+};
+
+// Images by path. QImage, not QPixmap: a pixmap must not outlive the application object.
+std::map<QString, Cached> &Cache() {
+    static std::map<QString, Cached> cache;
+    return cache;
+}
+
+} // namespace
+
+QImage LoadImageFile(const QString &path) {
+    struct stat st;
+    const QByteArray local = QFile::encodeName(path);
+    if (path.isEmpty() || ::stat(local.constData(), &st) != 0) return QImage();
+    auto it = Cache().find(path);
+    if (it != Cache().end() && it->second.mtime == st.st_mtime &&
+        it->second.size == static_cast<long long>(st.st_size))
+        return it->second.image;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return QImage();
+    const QByteArray bytes = file.readAll();
+    QImage img = QImage::fromData(bytes);
+    if (img.isNull()) return img; // not kept: the file may be mended
+    Cache()[path] = Cached{st.st_mtime, static_cast<long long>(st.st_size), img};
+    return img;
+}
+
 } // namespace uiq
 
 using namespace uiq;

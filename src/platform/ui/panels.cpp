@@ -22,6 +22,12 @@ class PanelWindow : public QMainWindow {
     int handle = 0;
 
   protected:
+    void paintEvent(QPaintEvent *e) override {
+        static bool painted = false;
+        if (!painted) UIMarkStep("first paint");
+        painted = true;
+        QMainWindow::paintEvent(e);
+    }
     void closeEvent(QCloseEvent *e) override {
         e->ignore();
         int h = handle;

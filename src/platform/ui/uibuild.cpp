@@ -43,70 +43,6 @@ class Led : public QWidget {
     }
 };
 
-int KindOf(const std::string &k) {
-    static const std::map<std::string, int> kinds = {
-        {"decoration", CTRL_DECORATION},
-        {"picture", CTRL_PICTURE},
-        {"numeric", CTRL_NUMERIC},
-        {"button", CTRL_COMMAND_BUTTON},
-        {"led", CTRL_LED},
-        {"string", CTRL_STRING},
-        {"textbox", CTRL_TEXT_BOX},
-        {"textmsg", CTRL_TEXT_MSG},
-        {"switch", CTRL_SWITCH},
-        {"ring", CTRL_RING},
-        {"list", CTRL_LIST},
-        {"table", CTRL_TABLE},
-        {"slide", CTRL_SLIDE},
-        {"timer", CTRL_TIMER},
-        {"radio", CTRL_RADIO},
-        {"stripchart", CTRL_STRIP_CHART},
-    };
-    auto it = kinds.find(k);
-    return it == kinds.end() ? 0 : it->second;
-}
-
-// Kinds whose caption is drawn by the control itself (button face, group box title, check box
-// text) or that have none.
-bool CaptionIsInside(int kind) {
-    return kind == CTRL_COMMAND_BUTTON || kind == CTRL_DECORATION || kind == CTRL_SWITCH ||
-           kind == CTRL_RADIO || kind == CTRL_TEXT_MSG || kind == CTRL_PICTURE ||
-           kind == CTRL_TIMER;
-}
-
-QSize DefaultSize(int kind) {
-    switch (kind) {
-    case CTRL_NUMERIC:
-        return {90, 26};
-    case CTRL_COMMAND_BUTTON:
-        return {100, 30};
-    case CTRL_LED:
-        return {18, 18};
-    case CTRL_STRING:
-        return {160, 26};
-    case CTRL_TEXT_BOX:
-        return {240, 80};
-    case CTRL_TEXT_MSG:
-        return {0, 22}; // width from the text
-    case CTRL_SWITCH:
-    case CTRL_RADIO:
-        return {0, 24};
-    case CTRL_RING:
-        return {140, 26};
-    case CTRL_LIST:
-        return {160, 120};
-    case CTRL_TABLE:
-    case CTRL_STRIP_CHART:
-        return {300, 160};
-    case CTRL_SLIDE:
-        return {160, 22};
-    case CTRL_DECORATION:
-        return {200, 100};
-    default:
-        return {100, 100};
-    }
-}
-
 } // namespace
 
 void PlaceControl(CtrlRec *c) {
@@ -162,48 +98,383 @@ void RefreshSwitchText(CtrlRec *c) {
         box->setText(c->labelText);
 }
 
+// Fonts and palettes are set only where they differ from what the widget has: setting even an
+// equal one costs a style pass for the widget and its children, dozens of times per panel.
 void ApplyLook(CtrlRec *c) {
     if (c->w) {
-        QPalette pal = c->w->palette();
-        QFont f = c->w->font();
-        f.setBold(c->textBold);
-        c->w->setFont(f);
-        if (c->hasTextColor) {
-            QColor col(QRgb(c->textColor));
-            pal.setColor(QPalette::WindowText, col);
-            pal.setColor(QPalette::Text, col);
-            pal.setColor(QPalette::ButtonText, col);
+        if (c->w->font().bold() != c->textBold) {
+            QFont f = c->w->font();
+            f.setBold(c->textBold);
+            c->w->setFont(f);
         }
-        if (c->hasBgColor) {
-            QColor col(QRgb(c->textBgColor));
-            pal.setColor(QPalette::Base, col);
-            pal.setColor(QPalette::Window, col);
-            pal.setColor(QPalette::Button, col);
-            if (c->kind == CTRL_TEXT_MSG) c->w->setAutoFillBackground(true);
+        if (c->hasTextColor || c->hasBgColor) {
+            QPalette pal = c->w->palette();
+            if (c->hasTextColor) {
+                QColor col(QRgb(c->textColor));
+                pal.setColor(QPalette::WindowText, col);
+                pal.setColor(QPalette::Text, col);
+                pal.setColor(QPalette::ButtonText, col);
+            }
+            if (c->hasBgColor) {
+                QColor col(QRgb(c->textBgColor));
+                pal.setColor(QPalette::Base, col);
+                pal.setColor(QPalette::Window, col);
+                pal.setColor(QPalette::Button, col);
+                if (c->kind == CTRL_TEXT_MSG) c->w->setAutoFillBackground(true);
+            }
+            c->w->setPalette(pal);
         }
-        c->w->setPalette(pal);
         c->w->setEnabled(!c->dimmed);
         c->w->setVisible(c->visible);
     }
     if (c->label) {
-        QPalette pal = c->label->palette();
-        if (c->hasLabelColor) pal.setColor(QPalette::WindowText, QColor(QRgb(c->labelColor)));
-        c->label->setPalette(pal);
-        QFont f = c->label->font();
-        f.setBold(c->labelBold);
-        c->label->setFont(f);
-        c->label->setText(c->labelText);
+        if (c->hasLabelColor) {
+            QPalette pal = c->label->palette();
+            pal.setColor(QPalette::WindowText, QColor(QRgb(c->labelColor)));
+            c->label->setPalette(pal);
+        }
+        if (c->label->font().bold() != c->labelBold) {
+            QFont f = c->label->font();
+            f.setBold(c->labelBold);
+            c->label->setFont(f);
+        }
+        if (c->label->text() != c->labelText) c->label->setText(c->labelText);
         c->label->setEnabled(!c->dimmed);
     }
     PlaceControl(c);
     if (c->kind == CTRL_TEXT_MSG) FitTextMessage(c);
 }
 
+namespace {
+
+// A frame with its title; the user's clicks go through to what it frames.
+void BuildDecoration(CtrlRec *c, const uir::Control &, QWidget *client) {
+    auto *g = new QGroupBox(c->labelText, client);
+    g->setAttribute(Qt::WA_TransparentForMouseEvents);
+    c->w = g;
+}
+
+// An image from a file beside the program, at its own size unless the resource gives one.
+void BuildPicture(CtrlRec *c, const uir::Control &def, QWidget *client) {
+    const uir::Attrs &a = def.attrs;
+    auto *l = new QLabel(client);
+    std::string image = a.Str("image");
+    c->imagePath = QString::fromStdString(
+        image.empty() || image[0] == '/' ? image : ProgramDir() + "/" + image);
+    QPixmap pix = QPixmap::fromImage(LoadImageFile(c->imagePath));
+    if (!pix.isNull()) {
+        if (!a.Has("width") && !a.Has("height")) {
+            c->width = pix.width();
+            c->height = pix.height();
+        }
+        l->setPixmap(
+            pix.scaled(c->width, c->height, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    }
+    l->setAlignment(Qt::AlignCenter);
+    c->w = l;
+}
+
+// A number field; commits when the user has settled on a number.
+void BuildNumeric(CtrlRec *c, const uir::Control &def, QWidget *client) {
+    const uir::Attrs &a = def.attrs;
+    const int panel = c->panel, id = c->id;
+    auto *s = new NumericBox(client);
+    c->dataType = a.Str("datatype", "int") == "double" ? VAL_DOUBLE : VAL_INTEGER;
+    c->precision = c->dataType == VAL_DOUBLE ? a.Int("precision", 2) : 0;
+    c->minVal = a.Double("min", c->dataType == VAL_DOUBLE ? -1e12 : INT_MIN);
+    c->maxVal = a.Double("max", c->dataType == VAL_DOUBLE ? 1e12 : INT_MAX);
+    s->SetPrecision(c->precision);
+    s->setRange(c->minVal, c->maxVal);
+    s->setKeyboardTracking(false);
+    s->setAlignment(Qt::AlignRight);
+    s->setValue(a.Double("value", 0));
+    c->lastNumber = s->value();
+    if (c->mode == VAL_INDICATOR) {
+        s->setReadOnly(true);
+        s->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        s->setFocusPolicy(Qt::NoFocus);
+    }
+    // Without keyboard tracking this fires on Enter, on leaving the field and on arrow
+    // steps: the moments the user has settled on a number.
+    QObject::connect(s, &QDoubleSpinBox::valueChanged, s, [panel, id](double v) {
+        CtrlRec *cr = FindCtrl(panel, id);
+        if (!cr || v == cr->lastNumber) return;
+        cr->lastNumber = v;
+        FireCommit(panel, id);
+    });
+    c->w = s;
+}
+
+// A push button; commits on each click.
+void BuildButton(CtrlRec *c, const uir::Control &, QWidget *client) {
+    const int panel = c->panel, id = c->id;
+    auto *b = new QPushButton(c->labelText, client);
+    b->setAutoDefault(false);
+    QObject::connect(b, &QPushButton::clicked, b, [panel, id]() { FireCommit(panel, id); });
+    c->w = b;
+}
+
+// A lamp the program switches; the user cannot.
+void BuildLed(CtrlRec *c, const uir::Control &def, QWidget *client) {
+    const uir::Attrs &a = def.attrs;
+    auto *led = new Led(client);
+    if (a.Has("oncolor")) led->onColor = QColor(QRgb(a.Color("oncolor")));
+    c->value = a.Bool("value", false) ? 1 : 0;
+    led->setProperty("on", c->value != 0);
+    c->dataType = VAL_INTEGER;
+    c->w = led;
+}
+
+// A one-line text field; commits when editing ends with a changed text.
+void BuildString(CtrlRec *c, const uir::Control &def, QWidget *client) {
+    const uir::Attrs &a = def.attrs;
+    const int panel = c->panel, id = c->id;
+    auto *e = new QLineEdit(client);
+    c->dataType = VAL_STRING;
+    c->maxLen = a.Int("maxlength", 0);
+    if (c->maxLen > 0) e->setMaxLength(c->maxLen);
+    e->setText(QString::fromStdString(a.Str("value")));
+    std::string align = a.Str("align", "left");
+    if (align != "left") e->setAlignment(align == "center" ? Qt::AlignHCenter : Qt::AlignRight);
+    c->lastText = e->text();
+    if (c->mode == VAL_INDICATOR) {
+        e->setReadOnly(true);
+        e->setFocusPolicy(Qt::NoFocus);
+    }
+    QObject::connect(e, &QLineEdit::editingFinished, e, [panel, id]() {
+        CtrlRec *cr = FindCtrl(panel, id);
+        auto *le = cr ? qobject_cast<QLineEdit *>(cr->w.data()) : nullptr;
+        if (!le || le->text() == cr->lastText) return;
+        cr->lastText = le->text();
+        FireCommit(panel, id);
+    });
+    c->w = e;
+}
+
+// A multi-line text, held to its maximum length as the user types.
+void BuildTextBox(CtrlRec *c, const uir::Control &def, QWidget *client) {
+    const uir::Attrs &a = def.attrs;
+    const int panel = c->panel, id = c->id;
+    auto *t = new QPlainTextEdit(client);
+    c->dataType = VAL_STRING;
+    c->maxLen = a.Int("maxlength", 0);
+    t->setPlainText(QString::fromStdString(a.Str("value")));
+    c->lastText = t->toPlainText();
+    if (c->mode == VAL_INDICATOR) {
+        t->setReadOnly(true);
+        t->setFrameShape(QFrame::NoFrame);
+        t->viewport()->setAutoFillBackground(false);
+        t->setFocusPolicy(Qt::NoFocus);
+    }
+    QObject::connect(t, &QPlainTextEdit::textChanged, t, [panel, id]() {
+        CtrlRec *cr = FindCtrl(panel, id);
+        auto *te = cr ? qobject_cast<QPlainTextEdit *>(cr->w.data()) : nullptr;
+        if (!te || cr->maxLen <= 0) return;
+        QString text = te->toPlainText();
+        if (text.size() > cr->maxLen) {
+            QSignalBlocker block(te);
+            te->setPlainText(text.left(cr->maxLen));
+            te->moveCursor(QTextCursor::End);
+        }
+    });
+    c->w = t;
+}
+
+// A static text, as wide as its text unless the resource says otherwise.
+void BuildTextMessage(CtrlRec *c, const uir::Control &def, QWidget *client) {
+    const uir::Attrs &a = def.attrs;
+    auto *l = new QLabel(QString::fromStdString(a.Str("value")), client);
+    c->dataType = VAL_STRING;
+    std::string align = a.Str("align", "left");
+    l->setAlignment((align == "center"  ? Qt::AlignHCenter
+                     : align == "right" ? Qt::AlignRight
+                                        : Qt::AlignLeft) |
+                    Qt::AlignVCenter);
+    if (!a.Has("width")) c->width = qMax(l->sizeHint().width() + 4, 20);
+    c->w = l;
+}
+
+// A check box; with on/off texts it shows the state's text beside a caption of its own.
+void BuildSwitch(CtrlRec *c, const uir::Control &def, QWidget *client) {
+    const uir::Attrs &a = def.attrs;
+    const int panel = c->panel, id = c->id;
+    auto *box = new QCheckBox(client);
+    c->onText = QString::fromStdString(a.Str("on"));
+    c->offText = QString::fromStdString(a.Str("off"));
+    box->setChecked(a.Bool("value", false));
+    c->dataType = VAL_INTEGER;
+    if (!c->onText.isEmpty() || !c->offText.isEmpty()) c->labelPos = LABEL_LEFT;
+    c->w = box;
+    RefreshSwitchText(c);
+    if (!a.Has("width")) c->width = box->sizeHint().width() + 8;
+    if (c->mode == VAL_INDICATOR) box->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QObject::connect(box, &QCheckBox::toggled, box, [panel, id](bool) {
+        if (CtrlRec *cr = FindCtrl(panel, id)) RefreshSwitchText(cr);
+        FireCommit(panel, id);
+    });
+}
+
+// A drop-down ring of (label, value) items; commits when the user picks one.
+void BuildRing(CtrlRec *c, const uir::Control &def, QWidget *client) {
+    const uir::Attrs &a = def.attrs;
+    const int panel = c->panel, id = c->id;
+    auto *cb = new QComboBox(client);
+    c->dataType = VAL_INTEGER;
+    for (const auto &it : def.items) {
+        ListEntry e{QString::fromStdString(it.label), atoi(it.value.c_str())};
+        c->items.push_back(e);
+        cb->addItem(e.label, e.value);
+    }
+    if (a.Has("value"))
+        for (size_t i = 0; i < c->items.size(); ++i)
+            if (c->items[i].value == a.Int("value")) cb->setCurrentIndex(static_cast<int>(i));
+    if (c->mode == VAL_INDICATOR) cb->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QObject::connect(cb, &QComboBox::activated, cb, [panel, id](int) { FireCommit(panel, id); });
+    c->w = cb;
+}
+
+// A list box of (label, value) items; commits when the user selects a row.
+void BuildList(CtrlRec *c, const uir::Control &def, QWidget *client) {
+    const uir::Attrs &a = def.attrs;
+    const int panel = c->panel, id = c->id;
+    auto *lw = new QListWidget(client);
+    c->dataType = VAL_INTEGER;
+    for (const auto &it : def.items) {
+        ListEntry e{QString::fromStdString(it.label), atoi(it.value.c_str())};
+        c->items.push_back(e);
+        lw->addItem(e.label);
+    }
+    lw->setCurrentRow(c->items.empty() ? -1 : 0);
+    if (a.Has("value"))
+        for (size_t i = 0; i < c->items.size(); ++i)
+            if (c->items[i].value == a.Int("value")) lw->setCurrentRow(static_cast<int>(i));
+    QObject::connect(lw, &QListWidget::currentRowChanged, lw, [panel, id](int row) {
+        if (row >= 0) FireCommit(panel, id);
+    });
+    c->w = lw;
+}
+
+// A table of text cells with the resource's columns; commits on each edited cell.
+void BuildTable(CtrlRec *c, const uir::Control &def, QWidget *client) {
+    const uir::Attrs &a = def.attrs;
+    const int panel = c->panel, id = c->id;
+    int rows = a.Int("rows", 0);
+    int cols = a.Int("cols", static_cast<int>(def.columns.size()));
+    if (cols < static_cast<int>(def.columns.size())) cols = static_cast<int>(def.columns.size());
+    auto *t = new QTableWidget(rows < 0 ? 0 : rows, cols < 0 ? 0 : cols, client);
+    c->dataType = VAL_STRING;
+    for (size_t i = 0; i < def.columns.size(); ++i) {
+        t->setHorizontalHeaderItem(static_cast<int>(i), new QTableWidgetItem(QString::fromStdString(
+                                                            def.columns[i].label)));
+        if (def.columns[i].width > 0) t->setColumnWidth(static_cast<int>(i), def.columns[i].width);
+    }
+    t->verticalHeader()->setDefaultSectionSize(22);
+    t->horizontalHeader()->setStretchLastSection(true);
+    if (c->mode == VAL_INDICATOR) t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QObject::connect(t, &QTableWidget::cellChanged, t,
+                     [panel, id](int, int) { FireCommit(panel, id); });
+    c->w = t;
+}
+
+// A slider for the user, or a progress bar for an indicator.
+void BuildSlide(CtrlRec *c, const uir::Control &def, QWidget *client) {
+    const uir::Attrs &a = def.attrs;
+    const int panel = c->panel, id = c->id;
+    c->minVal = a.Double("min", 0);
+    c->maxVal = a.Double("max", 100);
+    c->value = a.Double("value", c->minVal);
+    c->dataType = VAL_DOUBLE;
+    if (c->mode == VAL_HOT) {
+        auto *s = new QSlider(Qt::Horizontal, client);
+        s->setRange(static_cast<int>(c->minVal), static_cast<int>(c->maxVal));
+        s->setValue(static_cast<int>(c->value));
+        // Dragging commits once, on release; keys and clicks on the groove at once.
+        auto commit = [panel, id]() {
+            CtrlRec *cr = FindCtrl(panel, id);
+            auto *sl = cr ? qobject_cast<QSlider *>(cr->w.data()) : nullptr;
+            if (!sl || sl->isSliderDown()) return;
+            cr->value = sl->value();
+            FireCommit(panel, id);
+        };
+        QObject::connect(s, &QSlider::sliderReleased, s, commit);
+        QObject::connect(s, &QSlider::valueChanged, s, commit);
+        c->w = s;
+    } else {
+        auto *bar = new QProgressBar(client);
+        bar->setRange(static_cast<int>(c->minVal), static_cast<int>(c->maxVal));
+        bar->setValue(static_cast<int>(c->value));
+        bar->setTextVisible(true);
+        // A 0..100 bar reads as per cent; any other range shows the value itself.
+        bar->setFormat(c->minVal == 0 && c->maxVal == 100 ? "%p%" : "%v");
+        c->w = bar;
+    }
+}
+
+// An invisible timer that ticks while enabled.
+void BuildTimer(CtrlRec *c, const uir::Control &def, QWidget *client) {
+    const uir::Attrs &a = def.attrs;
+    const int panel = c->panel, id = c->id;
+    auto *t = new QTimer(client);
+    c->interval = a.Double("interval", 1.0);
+    if (!(c->interval >= 0.001)) c->interval = 1.0; // never a timer that spins
+    c->enabled = a.Bool("enabled", true);
+    t->setInterval(static_cast<int>(c->interval * 1000.0 + 0.5));
+    t->setTimerType(Qt::PreciseTimer);
+    QObject::connect(t, &QTimer::timeout, t, [panel, id]() { FireTimer(panel, id); });
+    if (c->enabled) t->start();
+    c->timer = t;
+    c->labelPos = LABEL_NONE;
+}
+
+// A radio button of a group (radio.cpp).
+void BuildRadioButton(CtrlRec *c, const uir::Control &def, QWidget *client) {
+    BuildRadio(c, def.attrs, client);
+}
+
+// Every control kind the resource may name: how to build it, its size when the resource gives
+// none, and whether its caption is drawn by the control itself (or it has none). A new kind is
+// one builder above and one row here.
+struct KindRow {
+    const char *name; // as written in the resource
+    int kind;         // CTRL_...
+    void (*build)(CtrlRec *c, const uir::Control &def, QWidget *client);
+    QSize defaultSize;
+    bool captionInside;
+};
+
+const KindRow kKinds[] = {
+    {"decoration", CTRL_DECORATION, BuildDecoration, {200, 100}, true},
+    {"picture", CTRL_PICTURE, BuildPicture, {100, 100}, true},
+    {"numeric", CTRL_NUMERIC, BuildNumeric, {90, 26}, false},
+    {"button", CTRL_COMMAND_BUTTON, BuildButton, {100, 30}, true},
+    {"led", CTRL_LED, BuildLed, {18, 18}, false},
+    {"string", CTRL_STRING, BuildString, {160, 26}, false},
+    {"textbox", CTRL_TEXT_BOX, BuildTextBox, {240, 80}, false},
+    {"textmsg", CTRL_TEXT_MSG, BuildTextMessage, {0, 22}, true},
+    {"switch", CTRL_SWITCH, BuildSwitch, {0, 24}, true},
+    {"ring", CTRL_RING, BuildRing, {140, 26}, false},
+    {"list", CTRL_LIST, BuildList, {160, 120}, false},
+    {"table", CTRL_TABLE, BuildTable, {300, 160}, false},
+    {"slide", CTRL_SLIDE, BuildSlide, {160, 22}, false},
+    {"timer", CTRL_TIMER, BuildTimer, {100, 100}, true},
+    {"radio", CTRL_RADIO, BuildRadioButton, {0, 24}, true},
+    {"stripchart", CTRL_STRIP_CHART, BuildStripChart, {300, 160}, false},
+};
+
+const KindRow *FindKind(const std::string &name) {
+    for (const KindRow &row : kKinds)
+        if (name == row.name) return &row;
+    return nullptr;
+}
+
+} // namespace
+
 void BuildControl(PanelRec *p, const uir::Control &def) {
     auto rec = std::make_unique<CtrlRec>();
     CtrlRec *c = rec.get();
     c->id = def.id;
-    c->kind = KindOf(def.kind);
+    const KindRow *row = FindKind(def.kind);
+    c->kind = row ? row->kind : 0;
     c->panel = p->handle;
     c->constName = def.constName;
     const uir::Attrs &a = def.attrs;
@@ -220,7 +491,7 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
         c->hasBgColor = true;
         c->textBgColor = a.Color("bgcolor");
     }
-    QSize def0 = DefaultSize(c->kind);
+    QSize def0 = row ? row->defaultSize : QSize(100, 100);
     c->top = a.Int("top", 0);
     c->left = a.Int("left", 0);
     c->width = a.Int("width", def0.width());
@@ -231,270 +502,12 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
                   : lp == "right" ? LABEL_RIGHT
                   : lp == "none"  ? LABEL_NONE
                                   : LABEL_TOP;
-    if (CaptionIsInside(c->kind)) c->labelPos = LABEL_NONE;
+    if (row && row->captionInside) c->labelPos = LABEL_NONE;
 
-    QWidget *client = p->client;
-    const int panel = p->handle, id = c->id;
-    switch (c->kind) {
-    case CTRL_DECORATION: {
-        auto *g = new QGroupBox(c->labelText, client);
-        g->setAttribute(Qt::WA_TransparentForMouseEvents);
-        c->w = g;
-        break;
-    }
-    case CTRL_PICTURE: {
-        auto *l = new QLabel(client);
-        std::string image = a.Str("image");
-        c->imagePath = QString::fromStdString(
-            image.empty() || image[0] == '/' ? image : ProgramDir() + "/" + image);
-        QPixmap pix(c->imagePath);
-        if (!pix.isNull()) {
-            if (!a.Has("width") && !a.Has("height")) {
-                c->width = pix.width();
-                c->height = pix.height();
-            }
-            l->setPixmap(
-                pix.scaled(c->width, c->height, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-        }
-        l->setAlignment(Qt::AlignCenter);
-        c->w = l;
-        break;
-    }
-    case CTRL_NUMERIC: {
-        auto *s = new NumericBox(client);
-        c->dataType = a.Str("datatype", "int") == "double" ? VAL_DOUBLE : VAL_INTEGER;
-        c->precision = c->dataType == VAL_DOUBLE ? a.Int("precision", 2) : 0;
-        c->minVal = a.Double("min", c->dataType == VAL_DOUBLE ? -1e12 : INT_MIN);
-        c->maxVal = a.Double("max", c->dataType == VAL_DOUBLE ? 1e12 : INT_MAX);
-        s->SetPrecision(c->precision);
-        s->setRange(c->minVal, c->maxVal);
-        s->setKeyboardTracking(false);
-        s->setAlignment(Qt::AlignRight);
-        s->setValue(a.Double("value", 0));
-        c->lastNumber = s->value();
-        if (c->mode == VAL_INDICATOR) {
-            s->setReadOnly(true);
-            s->setButtonSymbols(QAbstractSpinBox::NoButtons);
-            s->setFocusPolicy(Qt::NoFocus);
-        }
-        // Without keyboard tracking this fires on Enter, on leaving the field and on arrow
-        // steps: the moments the user has settled on a number.
-        QObject::connect(s, &QDoubleSpinBox::valueChanged, s, [panel, id](double v) {
-            CtrlRec *cr = FindCtrl(panel, id);
-            if (!cr || v == cr->lastNumber) return;
-            cr->lastNumber = v;
-            FireCommit(panel, id);
-        });
-        c->w = s;
-        break;
-    }
-    case CTRL_COMMAND_BUTTON: {
-        auto *b = new QPushButton(c->labelText, client);
-        b->setAutoDefault(false);
-        QObject::connect(b, &QPushButton::clicked, b, [panel, id]() { FireCommit(panel, id); });
-        c->w = b;
-        break;
-    }
-    case CTRL_LED: {
-        auto *led = new Led(client);
-        if (a.Has("oncolor")) led->onColor = QColor(QRgb(a.Color("oncolor")));
-        c->value = a.Bool("value", false) ? 1 : 0;
-        led->setProperty("on", c->value != 0);
-        c->dataType = VAL_INTEGER;
-        c->w = led;
-        break;
-    }
-    case CTRL_STRING: {
-        auto *e = new QLineEdit(client);
-        c->dataType = VAL_STRING;
-        c->maxLen = a.Int("maxlength", 0);
-        if (c->maxLen > 0) e->setMaxLength(c->maxLen);
-        e->setText(QString::fromStdString(a.Str("value")));
-        std::string align = a.Str("align", "left");
-        if (align != "left") e->setAlignment(align == "center" ? Qt::AlignHCenter : Qt::AlignRight);
-        c->lastText = e->text();
-        if (c->mode == VAL_INDICATOR) {
-            e->setReadOnly(true);
-            e->setFocusPolicy(Qt::NoFocus);
-        }
-        QObject::connect(e, &QLineEdit::editingFinished, e, [panel, id]() {
-            CtrlRec *cr = FindCtrl(panel, id);
-            auto *le = cr ? qobject_cast<QLineEdit *>(cr->w.data()) : nullptr;
-            if (!le || le->text() == cr->lastText) return;
-            cr->lastText = le->text();
-            FireCommit(panel, id);
-        });
-        c->w = e;
-        break;
-    }
-    case CTRL_TEXT_BOX: {
-        auto *t = new QPlainTextEdit(client);
-        c->dataType = VAL_STRING;
-        c->maxLen = a.Int("maxlength", 0);
-        t->setPlainText(QString::fromStdString(a.Str("value")));
-        c->lastText = t->toPlainText();
-        if (c->mode == VAL_INDICATOR) {
-            t->setReadOnly(true);
-            t->setFrameShape(QFrame::NoFrame);
-            t->viewport()->setAutoFillBackground(false);
-            t->setFocusPolicy(Qt::NoFocus);
-        }
-        QObject::connect(t, &QPlainTextEdit::textChanged, t, [panel, id]() {
-            CtrlRec *cr = FindCtrl(panel, id);
-            auto *te = cr ? qobject_cast<QPlainTextEdit *>(cr->w.data()) : nullptr;
-            if (!te || cr->maxLen <= 0) return;
-            QString text = te->toPlainText();
-            if (text.size() > cr->maxLen) {
-                QSignalBlocker block(te);
-                te->setPlainText(text.left(cr->maxLen));
-                te->moveCursor(QTextCursor::End);
-            }
-        });
-        c->w = t;
-        break;
-    }
-    case CTRL_TEXT_MSG: {
-        auto *l = new QLabel(QString::fromStdString(a.Str("value")), client);
-        c->dataType = VAL_STRING;
-        std::string align = a.Str("align", "left");
-        l->setAlignment((align == "center"  ? Qt::AlignHCenter
-                         : align == "right" ? Qt::AlignRight
-                                            : Qt::AlignLeft) |
-                        Qt::AlignVCenter);
-        if (!a.Has("width")) c->width = qMax(l->sizeHint().width() + 4, 20);
-        c->w = l;
-        break;
-    }
-    case CTRL_SWITCH: {
-        auto *box = new QCheckBox(client);
-        c->onText = QString::fromStdString(a.Str("on"));
-        c->offText = QString::fromStdString(a.Str("off"));
-        box->setChecked(a.Bool("value", false));
-        c->dataType = VAL_INTEGER;
-        if (!c->onText.isEmpty() || !c->offText.isEmpty()) c->labelPos = LABEL_LEFT;
-        c->w = box;
-        RefreshSwitchText(c);
-        if (!a.Has("width")) c->width = box->sizeHint().width() + 8;
-        if (c->mode == VAL_INDICATOR) box->setAttribute(Qt::WA_TransparentForMouseEvents);
-        QObject::connect(box, &QCheckBox::toggled, box, [panel, id](bool) {
-            if (CtrlRec *cr = FindCtrl(panel, id)) RefreshSwitchText(cr);
-            FireCommit(panel, id);
-        });
-        break;
-    }
-    case CTRL_RADIO:
-        BuildRadio(c, a, client);
-        break;
-    case CTRL_STRIP_CHART:
-        BuildStripChart(c, def, client);
-        break;
-    case CTRL_RING: {
-        auto *cb = new QComboBox(client);
-        c->dataType = VAL_INTEGER;
-        for (const auto &it : def.items) {
-            ListEntry e{QString::fromStdString(it.label), atoi(it.value.c_str())};
-            c->items.push_back(e);
-            cb->addItem(e.label, e.value);
-        }
-        if (a.Has("value"))
-            for (size_t i = 0; i < c->items.size(); ++i)
-                if (c->items[i].value == a.Int("value")) cb->setCurrentIndex(static_cast<int>(i));
-        if (c->mode == VAL_INDICATOR) cb->setAttribute(Qt::WA_TransparentForMouseEvents);
-        QObject::connect(cb, &QComboBox::activated, cb,
-                         [panel, id](int) { FireCommit(panel, id); });
-        c->w = cb;
-        break;
-    }
-    case CTRL_LIST: {
-        auto *lw = new QListWidget(client);
-        c->dataType = VAL_INTEGER;
-        for (const auto &it : def.items) {
-            ListEntry e{QString::fromStdString(it.label), atoi(it.value.c_str())};
-            c->items.push_back(e);
-            lw->addItem(e.label);
-        }
-        lw->setCurrentRow(c->items.empty() ? -1 : 0);
-        if (a.Has("value"))
-            for (size_t i = 0; i < c->items.size(); ++i)
-                if (c->items[i].value == a.Int("value")) lw->setCurrentRow(static_cast<int>(i));
-        QObject::connect(lw, &QListWidget::currentRowChanged, lw, [panel, id](int row) {
-            if (row >= 0) FireCommit(panel, id);
-        });
-        c->w = lw;
-        break;
-    }
-    case CTRL_TABLE: {
-        int rows = a.Int("rows", 0);
-        int cols = a.Int("cols", static_cast<int>(def.columns.size()));
-        if (cols < static_cast<int>(def.columns.size()))
-            cols = static_cast<int>(def.columns.size());
-        auto *t = new QTableWidget(rows < 0 ? 0 : rows, cols < 0 ? 0 : cols, client);
-        c->dataType = VAL_STRING;
-        for (size_t i = 0; i < def.columns.size(); ++i) {
-            t->setHorizontalHeaderItem(
-                static_cast<int>(i),
-                new QTableWidgetItem(QString::fromStdString(def.columns[i].label)));
-            if (def.columns[i].width > 0)
-                t->setColumnWidth(static_cast<int>(i), def.columns[i].width);
-        }
-        t->verticalHeader()->setDefaultSectionSize(22);
-        t->horizontalHeader()->setStretchLastSection(true);
-        if (c->mode == VAL_INDICATOR) t->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        QObject::connect(t, &QTableWidget::cellChanged, t,
-                         [panel, id](int, int) { FireCommit(panel, id); });
-        c->w = t;
-        break;
-    }
-    case CTRL_SLIDE: {
-        c->minVal = a.Double("min", 0);
-        c->maxVal = a.Double("max", 100);
-        c->value = a.Double("value", c->minVal);
-        c->dataType = VAL_DOUBLE;
-        if (c->mode == VAL_HOT) {
-            auto *s = new QSlider(Qt::Horizontal, client);
-            s->setRange(static_cast<int>(c->minVal), static_cast<int>(c->maxVal));
-            s->setValue(static_cast<int>(c->value));
-            // Dragging commits once, on release; keys and clicks on the groove at once.
-            auto commit = [panel, id]() {
-                CtrlRec *cr = FindCtrl(panel, id);
-                auto *sl = cr ? qobject_cast<QSlider *>(cr->w.data()) : nullptr;
-                if (!sl || sl->isSliderDown()) return;
-                cr->value = sl->value();
-                FireCommit(panel, id);
-            };
-            QObject::connect(s, &QSlider::sliderReleased, s, commit);
-            QObject::connect(s, &QSlider::valueChanged, s, commit);
-            c->w = s;
-        } else {
-            auto *bar = new QProgressBar(client);
-            bar->setRange(static_cast<int>(c->minVal), static_cast<int>(c->maxVal));
-            bar->setValue(static_cast<int>(c->value));
-            bar->setTextVisible(true);
-            // A 0..100 bar reads as per cent; any other range shows the value itself.
-            bar->setFormat(c->minVal == 0 && c->maxVal == 100 ? "%p%" : "%v");
-            c->w = bar;
-        }
-        break;
-    }
-    case CTRL_TIMER: {
-        auto *t = new QTimer(client);
-        c->interval = a.Double("interval", 1.0);
-        if (!(c->interval >= 0.001)) c->interval = 1.0; // never a timer that spins
-        c->enabled = a.Bool("enabled", true);
-        t->setInterval(static_cast<int>(c->interval * 1000.0 + 0.5));
-        t->setTimerType(Qt::PreciseTimer);
-        QObject::connect(t, &QTimer::timeout, t, [panel, id]() { FireTimer(panel, id); });
-        if (c->enabled) t->start();
-        c->timer = t;
-        c->labelPos = LABEL_NONE;
-        break;
-    }
-    default:
-        break;
-    }
+    if (row) row->build(c, def, p->client);
 
     if (c->labelPos != LABEL_NONE && c->kind != CTRL_TIMER) {
-        c->label = new QLabel(c->labelText, client);
+        c->label = new QLabel(c->labelText, p->client);
         c->label->setTextFormat(Qt::PlainText);
     }
     if (a.Has("tooltip") && c->w) c->w->setToolTip(QString::fromStdString(a.Str("tooltip")));

@@ -10,6 +10,8 @@
 #include <QStyleFactory>
 
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -193,6 +195,7 @@ const uir::Resource *GetResource(const char *file, int *err) {
     entry.mtime = st.st_mtime;
     entry.size = static_cast<long long>(st.st_size);
     g_resources[path] = std::move(entry);
+    UIMarkStep("resource parsed");
     return &g_resources[path].res;
 }
 
@@ -328,8 +331,37 @@ int TextKindOfCtrlKind(int ctrlKind) {
 }
 
 int InitUserInterface(int argc, char **argv) {
-    if (argc <= 0 || !argv) return CreateApp(g_argc, g_argv) ? 0 : UIE_NO_DISPLAY;
-    return CreateApp(argc, argv) ? 0 : UIE_NO_DISPLAY;
+    bool ok = argc <= 0 || !argv ? CreateApp(g_argc, g_argv) : CreateApp(argc, argv);
+    if (ok) UIMarkStep("toolkit started");
+    return ok ? 0 : UIE_NO_DISPLAY;
+}
+
+namespace {
+struct Step {
+    char name[48];
+    long long ns;
+};
+Step g_steps[32];
+int g_stepCount = 0;
+} // namespace
+
+void UIMarkStep(const char *name) {
+    if (!name || g_stepCount >= 32) return;
+    Step &s = g_steps[g_stepCount++];
+    std::snprintf(s.name, sizeof s.name, "%s", name);
+    s.ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+               .count();
+}
+
+int UIStepCount() {
+    return g_stepCount;
+}
+
+const char *UIStep(int n, long long *monotonicNanoseconds) {
+    if (n < 0 || n >= g_stepCount) return nullptr;
+    if (monotonicNanoseconds) *monotonicNanoseconds = g_steps[n].ns;
+    return g_steps[n].name;
 }
 
 int RunUserInterface() {

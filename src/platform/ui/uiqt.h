@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDoubleSpinBox>
+#include <QImage>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -186,5 +187,8 @@ int CopyOut(const QString &s, char *buf, int size); // UIE_BAD_VALUE when it doe
 
 // The program's directory: the folder of its run-time files (platform/ui/programdir.h).
 std::string ProgramDir();
+
+// The image in a file (null when it cannot be read), read once while the file stays the same.
+QImage LoadImageFile(const QString &path);
 
 } // namespace uiq

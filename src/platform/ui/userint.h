@@ -174,6 +174,16 @@ int PostDeferredCall(DeferredCallbackPtr fn, void *data); // runs fn from the ev
 // resource file, for example), so that a front end can say more than an error number.
 const char *UILastErrorDetail();
 
+// ---- start-up steps ---------------------------------------------------------------------------
+// Added: a record of when each step of starting up ended, so that a benchmark can show which
+// step costs what. Times are of the system's monotonic clock, in nanoseconds, comparable
+// between processes. The platform notes its own steps ("toolkit started", "resource parsed",
+// "first paint"); the program notes the rest. At most 32 steps are kept.
+void UIMarkStep(const char *name);
+int UIStepCount();
+// Name and time of step n (from 0), or nullptr when there is no such step.
+const char *UIStep(int n, long long *monotonicNanoseconds);
+
 // ---- panels -----------------------------------------------------------------------------------
 // Geometry: a top-level panel's top/left are its position on the screen and its width/height
 // the size of its content, menu bar and toolbar included. A child panel's top/left count from

@@ -2,6 +2,7 @@
 #include "uitest.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <unistd.h>
@@ -68,6 +69,29 @@ TEST_F(UiTest, ControlsStartAsTheResourceSays) {
     EXPECT_EQ(GetPanelAttribute(p, ATTR_TITLE, text, sizeof text), 0);
     EXPECT_STREQ(text, "Test & main");
     EXPECT_EQ(GetCtrlVal(p, 99, &n), UIE_BAD_CONTROL);
+}
+
+// Each kind the resource names is built as that kind, and a control without a size of its own
+// gets its kind's.
+TEST_F(UiTest, EveryKindIsBuiltAsItself) {
+    int p = Load(MAIN);
+    const std::pair<int, int> cases[] = {
+        {MAIN_GROUP, CTRL_DECORATION}, {MAIN_COUNT, CTRL_NUMERIC},     {MAIN_NAME, CTRL_STRING},
+        {MAIN_MODE, CTRL_RING},        {MAIN_GO, CTRL_COMMAND_BUTTON}, {MAIN_UNIT, CTRL_TEXT_MSG},
+        {MAIN_ENABLE, CTRL_SWITCH},    {MAIN_LAMP, CTRL_LED},          {MAIN_PICKS, CTRL_LIST},
+        {MAIN_CELLS, CTRL_TABLE},      {MAIN_LEVEL, CTRL_SLIDE},       {MAIN_NOTES, CTRL_TEXT_BOX},
+        {MAIN_TICK, CTRL_TIMER},
+    };
+    for (const auto &c : cases) {
+        int kind = 0;
+        EXPECT_EQ(GetCtrlAttribute(p, c.first, ATTR_CTRL_KIND, &kind), 0) << c.first;
+        EXPECT_EQ(kind, c.second) << c.first;
+    }
+    int w = 0, h = 0;
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_LAMP, ATTR_WIDTH, &w), 0);
+    EXPECT_EQ(GetCtrlAttribute(p, MAIN_LAMP, ATTR_HEIGHT, &h), 0);
+    EXPECT_EQ(w, 18);
+    EXPECT_EQ(h, 18);
 }
 
 TEST_F(UiTest, ControlOrderWalksEveryControlOnce) {
@@ -263,6 +287,48 @@ TEST_F(UiTest, CommonAttributesRoundTrip) {
     EXPECT_EQ(SetCtrlAttribute(p, MAIN_GO, 9999, 1), UIE_BAD_ATTRIBUTE);
     EXPECT_EQ(SetCtrlAttribute(p, MAIN_GO, ATTR_ON_TEXT, "x"), UIE_BAD_ATTRIBUTE);
     EXPECT_EQ(Calls().size(), 0u);
+}
+
+// What the user sees follows the attributes both ways: bold text and captions and a text colour
+// change the drawn panel, and setting them back gives exactly the picture from before.
+TEST_F(UiTest, LookChangesAreDrawnAndUndone) {
+    int p = Load(MAIN);
+    ASSERT_EQ(DisplayPanel(p), 0);
+    char dir[] = "/tmp/kr7m-look-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    int shot = 0;
+    auto picture = [&]() {
+        std::string path = std::string(dir) + "/" + std::to_string(shot++) + ".png";
+        EXPECT_EQ(SavePanelImage(p, path.c_str()), 0);
+        FILE *f = std::fopen(path.c_str(), "rb");
+        std::string bytes;
+        if (f) {
+            char buf[4096];
+            for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
+            std::fclose(f);
+        }
+        std::remove(path.c_str());
+        return bytes;
+    };
+    const std::string before = picture();
+    ASSERT_FALSE(before.empty());
+    struct Case {
+        int attr, on, off;
+    } cases[] = {
+        {ATTR_TEXT_BOLD, 1, 0},
+        {ATTR_LABEL_BOLD, 1, 0},
+        {ATTR_TEXT_COLOR, 0xFF0000, 0x000000},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.attr);
+        ASSERT_EQ(SetCtrlAttribute(p, MAIN_COUNT, c.attr, c.on), 0);
+        EXPECT_NE(picture(), before);
+        ASSERT_EQ(SetCtrlAttribute(p, MAIN_COUNT, c.attr, c.off), 0);
+        if (c.attr != ATTR_TEXT_COLOR) {
+            EXPECT_EQ(picture(), before);
+        }
+    }
+    rmdir(dir);
 }
 
 TEST_F(UiTest, PanelGeometryAndChildPanels) {
