@@ -458,6 +458,7 @@ const KindRow kKinds[] = {
     {"slide", CTRL_SLIDE, BuildSlide, {160, 22}, false},
     {"timer", CTRL_TIMER, BuildTimer, {100, 100}, true},
     {"radio", CTRL_RADIO, BuildRadioButton, {0, 24}, true},
+    {"stripchart", CTRL_STRIP_CHART, BuildStripChart, {300, 160}, false},
 };
 
 const KindRow *FindKind(const std::string &name) {
