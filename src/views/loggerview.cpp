@@ -3,7 +3,6 @@
 // time of the newest record, the reset from the view and from the main panel, print, close.
 #include <cstdio>
 #include <ctime>
-#include <vector>
 
 #include "MainPan.h"
 #include "config/commands.h"
@@ -92,27 +91,27 @@ int ListLine(void *context, const LoggerLine &line) {
 }
 
 // The records listed, drawn over their time stamps: active power (or the one channel), then
-// reactive power.
+// reactive power, each on the strip chart's x axis by its own time, a failed record marked.
 void DrawLoggerChart(unsigned word) {
-    ClearGraph(logdisp, LOGGER_CHART);
-    int n = gSeries.count;
-    if (n == 0) return;
-    std::vector<double> x(static_cast<size_t>(n)), y(static_cast<size_t>(n));
-    struct Trace {
-        int group;
-        unsigned color;
-        const char *word;
-    } traces[2] = {{GROUP_ACTIVE, 0x1F5FBF, "P"}, {GROUP_REACTIVE, 0xC07000, "Q"}};
-    if (gSeries.channels == 1 && !(word & kLoggerActive)) traces[0] = traces[1];
-    for (int c = 0; c < gSeries.channels; ++c) {
-        for (int k = 0; k < n; ++k) {
-            const LoggerPoint &p = LoggerSeriesAt(gSeries, k);
-            x[static_cast<size_t>(k)] = static_cast<double>(p.time);
-            y[static_cast<size_t>(k)] = p.value[c];
-        }
-        char name[40];
-        std::snprintf(name, sizeof name, "%s %s", traces[c].word, Einh[traces[c].group]);
-        PlotGraph(logdisp, LOGGER_CHART, c + 1, x.data(), y.data(), n, traces[c].color, name);
+    int n = gSeries.count, channels = gSeries.channels;
+    if (channels < 1) return;
+    // Setting the trace count and the points kept clears the chart.
+    SetCtrlAttribute(logdisp, LOGGER_CHART, ATTR_NUM_TRACES, channels);
+    SetCtrlAttribute(logdisp, LOGGER_CHART, ATTR_POINTS_PER_SCREEN, n < 2 ? 2 : n);
+    int groups[2] = {GROUP_ACTIVE, GROUP_REACTIVE};
+    if (channels == 1 && !(word & kLoggerActive)) groups[0] = GROUP_REACTIVE;
+    static const unsigned kColors[2] = {0x1F5FBF, 0xC07000};
+    for (int c = 0; c < channels; ++c) {
+        bool active = groups[c] == GROUP_ACTIVE;
+        SetTraceAttribute(logdisp, LOGGER_CHART, c + 1, ATTR_TRACE_NAME, active ? "P" : "Q");
+        SetTraceAttribute(logdisp, LOGGER_CHART, c + 1, ATTR_TRACE_UNIT, DisplayUnit(groups[c]));
+        SetTraceAttribute(logdisp, LOGGER_CHART, c + 1, ATTR_TRACE_COLOR,
+                          static_cast<int>(kColors[active ? 0 : 1]));
+    }
+    for (int k = 0; k < n; ++k) {
+        const LoggerPoint &p = LoggerSeriesAt(gSeries, k);
+        PlotStripChartPoint(logdisp, LOGGER_CHART, static_cast<double>(p.time), p.value, channels,
+                            p.failed ? STRIP_POINT_FAILED : 0);
     }
 }
 

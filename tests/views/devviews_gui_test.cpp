@@ -262,14 +262,22 @@ TEST_F(DevViewsTest, LoggerDownloadsNewestFirstAndExportsTheLines) {
     EXPECT_STREQ(logfile, path.c_str());
     EXPECT_EQ(Attr(panel, LOGGER_TIMER, ATTR_ENABLED), 1);
     // The chart runs oldest first over the time stamps; the failed record is a gap.
-    double x[8], y[8];
-    ASSERT_EQ(GetGraphPlot(panel, LOGGER_CHART, 1, x, y, 8), 6);
-    EXPECT_EQ(GetGraphPlot(panel, LOGGER_CHART, 2, nullptr, nullptr, 0), 0) << "one channel";
+    EXPECT_EQ(Attr(panel, LOGGER_CHART, ATTR_NUM_POINTS), 6);
+    EXPECT_EQ(Attr(panel, LOGGER_CHART, ATTR_NUM_TRACES), 1) << "one channel";
+    double x[6], y[6];
+    int flags[6];
+    for (int k = 0; k < 6; ++k)
+        ASSERT_EQ(GetStripChartPoint(panel, LOGGER_CHART, k, &x[k], &y[k], 1, &flags[k]), 0);
     EXPECT_DOUBLE_EQ(x[5], static_cast<double>(LocalTime(2026, 3, 14, 12, 0, 0)));
     EXPECT_DOUBLE_EQ(x[5] - x[0], 5 * 900.0);
     EXPECT_NEAR(y[5], 1.88, 0.005);
     EXPECT_NEAR(y[0], 2.31, 0.005);
     EXPECT_TRUE(std::isnan(y[3])) << "record 3 failed";
+    EXPECT_EQ(flags[3], STRIP_POINT_FAILED);
+    EXPECT_EQ(flags[2], 0);
+    char unit[16] = "";
+    GetTraceAttribute(panel, LOGGER_CHART, 1, ATTR_TRACE_UNIT, unit, sizeof unit);
+    EXPECT_STREQ(unit, "kW");
     Screenshot(panel, "logger");
 
     ASSERT_EQ(UserCommit(panel, LOGGER_CLOSE), 0);
@@ -357,11 +365,8 @@ TEST_F(DevViewsTest, CancellingTheDownloadKeepsWhatWasRead) {
     EXPECT_GE(lines.size(), 30u);
     EXPECT_LT(lines.size(), 200u) << "stopped before the end";
     EXPECT_EQ(lines.size() % 30, 0u) << "whole blocks";
-    EXPECT_EQ(GetGraphPlot(panel, LOGGER_CHART, 1, nullptr, nullptr, 0),
-              static_cast<int>(lines.size()));
-    EXPECT_EQ(GetGraphPlot(panel, LOGGER_CHART, 2, nullptr, nullptr, 0),
-              static_cast<int>(lines.size()))
-        << "both channels drawn";
+    EXPECT_EQ(Attr(panel, LOGGER_CHART, ATTR_NUM_POINTS), static_cast<int>(lines.size()));
+    EXPECT_EQ(Attr(panel, LOGGER_CHART, ATTR_NUM_TRACES), 2) << "both channels drawn";
     EXPECT_EQ(pHandle, 0) << "the progress pop-up is gone";
     UserCommit(panel, LOGGER_CLOSE);
     ExpectBackOnMainPanel();

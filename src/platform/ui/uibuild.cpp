@@ -461,7 +461,7 @@ const KindRow kKinds[] = {
     {"slide", CTRL_SLIDE, BuildSlide, {160, 22}, false},
     {"timer", CTRL_TIMER, BuildTimer, {100, 100}, true},
     {"radio", CTRL_RADIO, BuildRadioButton, {0, 24}, true},
-    {"graph", CTRL_GRAPH, BuildGraph, {300, 200}, false},
+    {"stripchart", CTRL_STRIP_CHART, BuildStripChart, {300, 160}, false},
 };
 
 const KindRow *FindKind(const std::string &name) {
