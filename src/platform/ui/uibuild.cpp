@@ -6,10 +6,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QFontDatabase>
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
