@@ -31,6 +31,12 @@ enum LabelPos { LABEL_NONE, LABEL_TOP, LABEL_LEFT, LABEL_RIGHT };
 struct ListEntry {
     QString label;
     int value = 0;
+    QString text; // the value of an entry of a text ring
+};
+
+struct AxisItem { // a labelled item of a chart axis
+    QString label;
+    double value = 0;
 };
 
 struct CtrlRec {
@@ -65,6 +71,11 @@ struct CtrlRec {
     std::vector<ListEntry> items; // rings and lists (mirrors the widget)
     QString imagePath;
     std::string radioGroup; // radio buttons: the group in which exactly one is on
+    // Graphs and strip charts: names and labelled items of the X, left Y and right Y axes, and
+    // the Y axis that ATTR_YNAME addresses. The chart's widget draws from these.
+    QString axisName[3];
+    std::vector<AxisItem> axisItems[3];
+    int activeYAxis = VAL_LEFT_YAXIS;
 };
 
 struct PanelRec {
@@ -168,6 +179,10 @@ void FitTextMessage(CtrlRec *c);
 void BuildRadio(CtrlRec *c, const uir::Attrs &a, QWidget *client);
 void SetRadio(CtrlRec *c, bool on);
 bool RadioIsOn(const CtrlRec *c);
+// Axis names of graphs and strip charts (axes.cpp): ATTR_XNAME, ATTR_YNAME, ATTR_ACTIVE_YAXIS.
+bool IsChart(const CtrlRec *c);
+int SetAxisAttribute(CtrlRec *c, int attribute, const QString &text);
+int GetAxisAttribute(const CtrlRec *c, int attribute, char *text, int size);
 // Selects entry `index` of a ring or list without firing its callback; -1 selects none.
 void SelectEntry(CtrlRec *c, int index);
 
