@@ -388,6 +388,126 @@ TEST_F(ViewsTest, RecordsEveryReadAndCopiesTheValues) {
     EXPECT_EQ(apptest::ReadFile(csv), before) << "closing ends the recording";
 }
 
+// The trend follows the picked quantities read by read, leaves marked gaps for failed reads,
+// and a quantity picked later shows the reads it already has.
+TEST_F(ViewsTest, TrendFollowsThePickedQuantities) {
+    SetConnection(4);
+    const ViewCase &v = kViews[0];
+    int panel = Open(v);
+    ASSERT_GT(panel, 0);
+    const ViewTables &t = ViewTable(VIEW_MEAS);
+    Tick(v);
+    kill(pid_, SIGSTOP);
+    Tick(v);
+    kill(pid_, SIGCONT);
+    usleep(100000);
+    Tick(v);
+    // The opening read and three ticks, the second one failed.
+    double held = 0;
+    GetCtrlAttribute(panel, MEAS_TREND, ATTR_NUM_POINTS, &held);
+    ASSERT_EQ(held, 4);
+    double last[4];
+    int flags = -1;
+    double x = 0;
+    ASSERT_EQ(GetStripChartPoint(panel, MEAS_TREND, 3, &x, last, 4, &flags), 0);
+    EXPECT_EQ(flags, 0);
+    EXPECT_NEAR(x, static_cast<double>(time(nullptr)), 5);
+    const int defaults[4] = {19, 23, 27, 28};
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(last[k], t.values[defaults[k]]) << msd[defaults[k]].caption;
+    double failed[4];
+    ASSERT_EQ(GetStripChartPoint(panel, MEAS_TREND, 2, nullptr, failed, 4, &flags), 0);
+    EXPECT_EQ(flags, STRIP_POINT_FAILED);
+    for (double f : failed) EXPECT_TRUE(std::isnan(f)) << "a failed read leaves a gap";
+
+    // Names, units and scaling as the fields show them (500 V, 5 A, star: kW).
+    struct TraceCase {
+        int trace;
+        const char *name, *unit;
+        double scale;
+    } traces[] = {
+        {1, "P", "kW", 1e-3}, {2, "Q", "kvar", 1e-3}, {3, "S", "kVA", 1e-3}, {4, "f", "Hz", 1}};
+    for (const TraceCase &c : traces) {
+        char text[32];
+        GetTraceAttribute(panel, MEAS_TREND, c.trace, ATTR_TRACE_NAME, text, sizeof text);
+        EXPECT_STREQ(text, c.name);
+        GetTraceAttribute(panel, MEAS_TREND, c.trace, ATTR_TRACE_UNIT, text, sizeof text);
+        EXPECT_STREQ(text, c.unit);
+        double scale = 0;
+        GetTraceAttribute(panel, MEAS_TREND, c.trace, ATTR_TRACE_SCALE, &scale);
+        EXPECT_DOUBLE_EQ(scale, c.scale);
+    }
+    Screenshot(panel, "values_trend");
+
+    // Picking U12 for the first trace and none for the fourth: U12's past is there at once.
+    int index = 0;
+    ASSERT_EQ(GetIndexFromValue(panel, MEAS_TREND1, &index, 3), 0);
+    SetCtrlIndex(panel, MEAS_TREND1, index);
+    ASSERT_EQ(UserCommit(panel, MEAS_TREND1), 0);
+    SetCtrlIndex(panel, MEAS_TREND4, 0);
+    ASSERT_EQ(UserCommit(panel, MEAS_TREND4), 0);
+    GetCtrlAttribute(panel, MEAS_TREND, ATTR_NUM_POINTS, &held);
+    EXPECT_EQ(held, 4);
+    ASSERT_EQ(GetStripChartPoint(panel, MEAS_TREND, 3, nullptr, last, 4, nullptr), 0);
+    EXPECT_EQ(last[0], t.values[3]);
+    EXPECT_TRUE(std::isnan(last[3]));
+    int visible = 1;
+    GetTraceAttribute(panel, MEAS_TREND, 4, ATTR_TRACE_VISIBLE, &visible);
+    EXPECT_EQ(visible, 0);
+    char text[32];
+    GetTraceAttribute(panel, MEAS_TREND, 1, ATTR_TRACE_UNIT, text, sizeof text);
+    EXPECT_STREQ(text, "V");
+    // Reopened, the view starts a new trend.
+    UserCommit(panel, MEAS_CLOSE);
+    panel = Open(v);
+    GetCtrlAttribute(panel, MEAS_TREND, ATTR_NUM_POINTS, &held);
+    EXPECT_EQ(held, 1);
+    UserCommit(panel, MEAS_CLOSE);
+}
+
+// Each fitted view, shown in a window of a small screen's size, needs no more room than that:
+// every control it shows lies inside its designed area, and that area fits the screen.
+TEST_F(ViewsTest, EveryViewFitsASmallScreen) {
+    for (int type : {0, 4}) {
+        SetConnection(type);
+        for (const ViewCase &v : kViews) {
+            SCOPED_TRACE(std::string(v.name) + " type " + std::to_string(type));
+            int panel = Open(v);
+            ASSERT_GT(panel, 0);
+            int resource = 0;
+            GetPanelAttribute(panel, ATTR_RESOURCE_ID, &resource);
+            int designed = LoadPanel(0, MainResourceFile(), resource);
+            ASSERT_GT(designed, 0);
+            int width = 0, height = 0;
+            GetPanelAttribute(designed, ATTR_WIDTH, &width);
+            GetPanelAttribute(designed, ATTR_HEIGHT, &height);
+            DiscardPanel(designed);
+            // 1024 x 640, less a window title and a desktop's panel.
+            EXPECT_LE(width, 1020);
+            EXPECT_LE(height, 560);
+            int c = 0;
+            GetPanelAttribute(panel, ATTR_PANEL_FIRST_CTRL, &c);
+            for (; c > 0; GetCtrlAttribute(panel, c, ATTR_NEXT_CTRL, &c)) {
+                int kind = 0, visible = 0, top = 0, left = 0, w = 0, h = 0;
+                GetCtrlAttribute(panel, c, ATTR_CTRL_KIND, &kind);
+                GetCtrlAttribute(panel, c, ATTR_VISIBLE, &visible);
+                if (kind == CTRL_TIMER || !visible) continue;
+                GetCtrlAttribute(panel, c, ATTR_TOP, &top);
+                GetCtrlAttribute(panel, c, ATTR_LEFT, &left);
+                GetCtrlAttribute(panel, c, ATTR_WIDTH, &w);
+                GetCtrlAttribute(panel, c, ATTR_HEIGHT, &h);
+                char name[64] = "";
+                GetCtrlAttribute(panel, c, ATTR_CONSTANT_NAME, name, sizeof name);
+                EXPECT_LE(left + w, width) << name;
+                EXPECT_LE(top + h, height) << name;
+                EXPECT_GE(left, 0) << name;
+                EXPECT_GE(top, 0) << name;
+            }
+            UserCommit(panel, v.closeButton);
+        }
+    }
+}
+
 class BusViewsTest : public ViewsTest {
   protected:
     void SetUp() override {

@@ -1,5 +1,6 @@
-// Axes of graphs and strip charts: the axis names and the labelled items of each axis. The
-// records hold them; a chart's widget draws from the record and is asked to redraw on a change.
+// Axes of graphs and strip charts: the labelled items of each axis (a label at a value). The
+// strip chart names its axes itself (stripchart.cpp); these items are what a language file
+// translates beside those names, and a chart without any has none to translate.
 #include "platform/ui/uiqt.h"
 
 namespace uiq {
@@ -31,25 +32,6 @@ int Count(const CtrlRec *c, int axis) {
 
 bool IsChart(const CtrlRec *c) {
     return c->kind == CTRL_GRAPH || c->kind == CTRL_STRIP_CHART;
-}
-
-int SetAxisAttribute(CtrlRec *c, int attribute, const QString &text) {
-    if (!IsChart(c)) return UIE_BAD_ATTRIBUTE;
-    if (attribute == ATTR_XNAME)
-        c->axisName[VAL_XAXIS] = text;
-    else if (attribute == ATTR_YNAME)
-        c->axisName[c->activeYAxis] = text;
-    else
-        return UIE_BAD_ATTRIBUTE;
-    Redraw(c);
-    return 0;
-}
-
-int GetAxisAttribute(const CtrlRec *c, int attribute, char *text, int size) {
-    if (!IsChart(c)) return UIE_BAD_ATTRIBUTE;
-    if (attribute == ATTR_XNAME) return CopyOut(c->axisName[VAL_XAXIS], text, size);
-    if (attribute == ATTR_YNAME) return CopyOut(c->axisName[c->activeYAxis], text, size);
-    return UIE_BAD_ATTRIBUTE;
 }
 
 } // namespace uiq

@@ -308,6 +308,10 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value) {
     int err = 0;
     CtrlRec *c = LookupCtrl(panel, control, &err);
     if (!c) return err;
+    if (c->kind == CTRL_STRIP_CHART) {
+        int rc = StripChartSetAttribute(c, attribute, static_cast<double>(value));
+        if (rc != UIE_BAD_ATTRIBUTE) return rc;
+    }
     switch (attribute) {
     case ATTR_DIMMED:
         c->dimmed = value != 0;
@@ -436,6 +440,10 @@ int SetCtrlAttribute(int panel, int control, int attribute, double value) {
     int err = 0;
     CtrlRec *c = LookupCtrl(panel, control, &err);
     if (!c) return err;
+    if (c->kind == CTRL_STRIP_CHART) {
+        int rc = StripChartSetAttribute(c, attribute, value);
+        if (rc != UIE_BAD_ATTRIBUTE) return rc;
+    }
     switch (attribute) {
     case ATTR_CTRL_VAL:
         return SetNumber(c, value);
@@ -487,6 +495,10 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char *text) {
     int err = 0;
     CtrlRec *c = LookupCtrl(panel, control, &err);
     if (!c) return err;
+    if (c->kind == CTRL_STRIP_CHART && text) {
+        int rc = StripChartSetAttribute(c, attribute, text);
+        if (rc != UIE_BAD_ATTRIBUTE) return rc;
+    }
     if (!text) return UIE_MISSING_ARGUMENT;
     switch (attribute) {
     case ATTR_LABEL_TEXT:
@@ -500,9 +512,6 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char *text) {
         (attribute == ATTR_ON_TEXT ? c->onText : c->offText) = Q(text);
         RefreshSwitchText(c);
         return 0;
-    case ATTR_XNAME:
-    case ATTR_YNAME:
-        return SetAxisAttribute(c, attribute, Q(text));
     default:
         return UIE_BAD_ATTRIBUTE;
     }
@@ -522,6 +531,14 @@ int GetCtrlAttribute(int panel, int control, int attribute, int *value) {
     int err = 0;
     CtrlRec *c = LookupCtrl(panel, control, &err);
     if (!c) return err;
+    if (c->kind == CTRL_STRIP_CHART) {
+        double v = 0;
+        int rc = StripChartGetAttribute(c, attribute, &v);
+        if (rc != UIE_BAD_ATTRIBUTE) {
+            *value = static_cast<int>(v);
+            return rc;
+        }
+    }
     PanelRec *p = FindPanel(panel);
     switch (attribute) {
     case ATTR_DIMMED:
@@ -626,6 +643,10 @@ int GetCtrlAttribute(int panel, int control, int attribute, double *value) {
     int err = 0;
     CtrlRec *c = LookupCtrl(panel, control, &err);
     if (!c) return err;
+    if (c->kind == CTRL_STRIP_CHART) {
+        int rc = StripChartGetAttribute(c, attribute, value);
+        if (rc != UIE_BAD_ATTRIBUTE) return rc;
+    }
     switch (attribute) {
     case ATTR_MIN_VALUE:
         *value = c->minVal;
@@ -654,6 +675,10 @@ int GetCtrlAttribute(int panel, int control, int attribute, char *text, int size
     int err = 0;
     CtrlRec *c = LookupCtrl(panel, control, &err);
     if (!c) return err;
+    if (c->kind == CTRL_STRIP_CHART) {
+        int rc = StripChartGetAttribute(c, attribute, text, size);
+        if (rc != UIE_BAD_ATTRIBUTE) return rc;
+    }
     switch (attribute) {
     case ATTR_LABEL_TEXT:
         return CopyOut(c->labelText, text, size);
@@ -665,9 +690,6 @@ int GetCtrlAttribute(int panel, int control, int attribute, char *text, int size
         return CopyOut(attribute == ATTR_ON_TEXT ? c->onText : c->offText, text, size);
     case ATTR_CTRL_VAL:
         return GetText(c, text, size);
-    case ATTR_XNAME:
-    case ATTR_YNAME:
-        return GetAxisAttribute(c, attribute, text, size);
     default:
         return UIE_BAD_ATTRIBUTE;
     }

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollArea>
 #include <QToolBar>
 
 namespace uiq {
@@ -189,13 +190,21 @@ int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId) {
         w->resize(width, height);
     } else {
         // A child panel lives in its parent's window; its position counts from the top-left
-        // of the parent's content, menu bar included.
-        auto *f = new QFrame(parent->window);
-        f->setAutoFillBackground(true);
-        p->window = f;
-        p->client = f;
-        f->setGeometry(def->attrs.Int("left", 0), def->attrs.Int("top", 0), width, height);
-        f->hide();
+        // of the parent's content, menu bar included. Its controls stand on a client of at
+        // least the designed size: when the panel is made smaller than that (a small screen),
+        // it scrolls instead of cutting off what lies right or below.
+        auto *area = new QScrollArea(parent->main ? parent->window.data() : parent->client.data());
+        area->setFrameStyle(QFrame::NoFrame);
+        area->setAutoFillBackground(true);
+        auto *client = new QWidget;
+        client->setAutoFillBackground(true);
+        client->setMinimumSize(width, height);
+        area->setWidget(client);
+        area->setWidgetResizable(true);
+        p->window = area;
+        p->client = client;
+        area->setGeometry(def->attrs.Int("left", 0), def->attrs.Int("top", 0), width, height);
+        area->hide();
     }
     p->window->setWindowTitle(title);
     p->window->setProperty("kr7mPanel", p->handle);

@@ -481,6 +481,7 @@ const KindRow kKinds[] = {
     {"slide", CTRL_SLIDE, BuildSlide, {160, 22}, false, 2},
     {"timer", CTRL_TIMER, BuildTimer, {100, 100}, true, 1},
     {"radio", CTRL_RADIO, BuildRadioButton, {0, 24}, true, 2}, // a label, no on/off texts
+    {"stripchart", CTRL_STRIP_CHART, BuildStripChart, {300, 160}, false, 7},
 };
 
 const KindRow *FindKind(const std::string &name) {

@@ -71,9 +71,8 @@ struct CtrlRec {
     std::vector<ListEntry> items; // rings and lists (mirrors the widget)
     QString imagePath;
     std::string radioGroup; // radio buttons: the group in which exactly one is on
-    // Graphs and strip charts: names and labelled items of the X, left Y and right Y axes, and
-    // the Y axis that ATTR_YNAME addresses. The chart's widget draws from these.
-    QString axisName[3];
+    // Graphs and strip charts: labelled items of the X, left Y and right Y axes (a label at a
+    // value, what a language file translates), and the Y axis that ATTR_YNAME addresses.
     std::vector<AxisItem> axisItems[3];
     int activeYAxis = VAL_LEFT_YAXIS;
 };
@@ -179,10 +178,16 @@ void FitTextMessage(CtrlRec *c);
 void BuildRadio(CtrlRec *c, const uir::Attrs &a, QWidget *client);
 void SetRadio(CtrlRec *c, bool on);
 bool RadioIsOn(const CtrlRec *c);
-// Axis names of graphs and strip charts (axes.cpp): ATTR_XNAME, ATTR_YNAME, ATTR_ACTIVE_YAXIS.
+// Graphs and strip charts (axes.cpp): the labelled axis items and the active Y axis.
 bool IsChart(const CtrlRec *c);
-int SetAxisAttribute(CtrlRec *c, int attribute, const QString &text);
-int GetAxisAttribute(const CtrlRec *c, int attribute, char *text, int size);
+// Strip charts (stripchart.cpp): the widget, and the chart's own attributes. The attribute
+// functions return UIE_BAD_ATTRIBUTE for every attribute that is not the chart's own, so that
+// the common ones (position, visibility, label) take their usual way.
+void BuildStripChart(CtrlRec *c, const uir::Control &def, QWidget *client);
+int StripChartSetAttribute(CtrlRec *c, int attribute, double value);
+int StripChartSetAttribute(CtrlRec *c, int attribute, const char *text);
+int StripChartGetAttribute(CtrlRec *c, int attribute, double *value);
+int StripChartGetAttribute(CtrlRec *c, int attribute, char *text, int size);
 // Selects entry `index` of a ring or list without firing its callback; -1 selects none.
 void SelectEntry(CtrlRec *c, int index);
 
