@@ -171,22 +171,25 @@ int LangDocToMENUBARAndMENUITEMLocalStrs(IniDoc doc, MENUBAR *tree) {
     }
 }
 
-int LangFileToPNLAndCTRLLocalStrs(const char *path, PNL *panelTree) {
-    if (!panelTree) return LANG_ERR_ARGUMENT;
+namespace {
+
+// Reads the file at `path` and then the tree from it.
+template <typename Tree> int ReadFile(const char *path, Tree *tree, int (*read)(IniDoc, Tree *)) {
+    if (!tree) return LANG_ERR_ARGUMENT;
     IniDoc doc = nullptr;
     int r = LangFileOpen(path, &doc);
     if (r < 0) return r;
-    r = LangDocToPNLAndCTRLLocalStrs(doc, panelTree);
+    r = read(doc, tree);
     Ini_Dispose(doc);
     return r;
 }
 
+} // namespace
+
+int LangFileToPNLAndCTRLLocalStrs(const char *path, PNL *panelTree) {
+    return ReadFile(path, panelTree, LangDocToPNLAndCTRLLocalStrs);
+}
+
 int LangFileToMENUBARAndMENUITEMLocalStrs(const char *path, MENUBAR *menuBarTree) {
-    if (!menuBarTree) return LANG_ERR_ARGUMENT;
-    IniDoc doc = nullptr;
-    int r = LangFileOpen(path, &doc);
-    if (r < 0) return r;
-    r = LangDocToMENUBARAndMENUITEMLocalStrs(doc, menuBarTree);
-    Ini_Dispose(doc);
-    return r;
+    return ReadFile(path, menuBarTree, LangDocToMENUBARAndMENUITEMLocalStrs);
 }

@@ -63,6 +63,25 @@ int LangDoc(const char *languageFile, IniDoc *doc) {
     return 0;
 }
 
+// Loads a panel or menu bar and localizes it; one that cannot be localized is discarded, so
+// the caller gets either a localized object or none (handle 0).
+int LoadLocalized(int (*load)(int, const char *, int), int (*localize)(int, const char *),
+                  int (*discard)(int), int parent, const char *uirFile, int resourceId,
+                  const char *languageFile, int *handle) {
+    if (!handle) return UIE_MISSING_ARGUMENT;
+    *handle = 0;
+    if (!uirFile || !*uirFile || !languageFile || !*languageFile) return UIE_MISSING_ARGUMENT;
+    int h = load(parent, uirFile, resourceId);
+    if (h < 0) return h;
+    int r = localize(h, languageFile);
+    if (r < 0) {
+        discard(h);
+        return r;
+    }
+    *handle = h;
+    return r;
+}
+
 } // namespace
 
 const char *LanguageFilePath(const char *languageFile) {
@@ -108,34 +127,12 @@ int LocalizePanel(int panel, const char *languageFile) {
 
 int LoadLocalizedPanel(int parentPanel, const char *uirFile, int panelResourceId,
                        const char *languageFile, int *panelHandle) {
-    if (!panelHandle) return UIE_MISSING_ARGUMENT;
-    *panelHandle = 0;
-    if (!uirFile || !*uirFile || !languageFile || !*languageFile) return UIE_MISSING_ARGUMENT;
-    int panel = LoadPanel(parentPanel, uirFile, panelResourceId);
-    if (panel < 0) return panel;
-    *panelHandle = panel;
-    int r = LocalizePanel(panel, languageFile);
-    if (r < 0) {
-        DiscardPanel(panel);
-        *panelHandle = 0;
-        return r;
-    }
-    return r;
+    return LoadLocalized(LoadPanel, LocalizePanel, DiscardPanel, parentPanel, uirFile,
+                         panelResourceId, languageFile, panelHandle);
 }
 
 int LoadLocalizedMenuBar(int parentPanel, const char *uirFile, int menuBarResourceId,
                          const char *languageFile, int *menuBarHandle) {
-    if (!menuBarHandle) return UIE_MISSING_ARGUMENT;
-    *menuBarHandle = 0;
-    if (!uirFile || !*uirFile || !languageFile || !*languageFile) return UIE_MISSING_ARGUMENT;
-    int menuBar = LoadMenuBar(parentPanel, uirFile, menuBarResourceId);
-    if (menuBar < 0) return menuBar;
-    *menuBarHandle = menuBar;
-    int r = LocalizeMenuBar(menuBar, languageFile);
-    if (r < 0) {
-        DiscardMenuBar(menuBar);
-        *menuBarHandle = 0;
-        return r;
-    }
-    return r;
+    return LoadLocalized(LoadMenuBar, LocalizeMenuBar, DiscardMenuBar, parentPanel, uirFile,
+                         menuBarResourceId, languageFile, menuBarHandle);
 }

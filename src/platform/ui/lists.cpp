@@ -70,6 +70,23 @@ int Replace(CtrlRec *c, int index, const ListEntry &e) {
     return 0;
 }
 
+// Inserts (or replaces) the entry at `index` of a ring or list whose values are of the entry's
+// type: a text value for a text ring, an integer for any other.
+int PutEntry(int panel, int control, int index, bool textValue, const char *label, const char *text,
+             int value, bool replace) {
+    int err = 0;
+    CtrlRec *c = TypedListCtrl(panel, control, textValue, &err);
+    if (!c) return err;
+    if (!label || (textValue && !text)) return UIE_MISSING_ARGUMENT;
+    ListEntry e;
+    e.label = Q(label);
+    if (textValue)
+        e.text = Q(text);
+    else
+        e.value = value;
+    return replace ? Replace(c, index, e) : Insert(c, index, e);
+}
+
 } // namespace
 
 void SelectEntry(CtrlRec *c, int index) {
@@ -102,25 +119,11 @@ int ClearListCtrl(int panel, int control) {
 }
 
 int InsertListItem(int panel, int control, int index, const char *label, int value) {
-    int err = 0;
-    CtrlRec *c = TypedListCtrl(panel, control, false, &err);
-    if (!c) return err;
-    if (!label) return UIE_MISSING_ARGUMENT;
-    ListEntry e;
-    e.label = Q(label);
-    e.value = value;
-    return Insert(c, index, e);
+    return PutEntry(panel, control, index, false, label, nullptr, value, false);
 }
 
 int InsertListItem(int panel, int control, int index, const char *label, const char *value) {
-    int err = 0;
-    CtrlRec *c = TypedListCtrl(panel, control, true, &err);
-    if (!c) return err;
-    if (!label || !value) return UIE_MISSING_ARGUMENT;
-    ListEntry e;
-    e.label = Q(label);
-    e.text = Q(value);
-    return Insert(c, index, e);
+    return PutEntry(panel, control, index, true, label, value, 0, false);
 }
 
 int DeleteListItem(int panel, int control, int index, int count) {
@@ -160,25 +163,11 @@ int GetLabelFromIndex(int panel, int control, int index, char *label, int size) 
 }
 
 int ReplaceListItem(int panel, int control, int index, const char *label, int value) {
-    int err = 0;
-    CtrlRec *c = TypedListCtrl(panel, control, false, &err);
-    if (!c) return err;
-    if (!label) return UIE_MISSING_ARGUMENT;
-    ListEntry e;
-    e.label = Q(label);
-    e.value = value;
-    return Replace(c, index, e);
+    return PutEntry(panel, control, index, false, label, nullptr, value, true);
 }
 
 int ReplaceListItem(int panel, int control, int index, const char *label, const char *value) {
-    int err = 0;
-    CtrlRec *c = TypedListCtrl(panel, control, true, &err);
-    if (!c) return err;
-    if (!label || !value) return UIE_MISSING_ARGUMENT;
-    ListEntry e;
-    e.label = Q(label);
-    e.text = Q(value);
-    return Replace(c, index, e);
+    return PutEntry(panel, control, index, true, label, value, 0, true);
 }
 
 int GetValueFromIndex(int panel, int control, int index, char *value, int size) {
