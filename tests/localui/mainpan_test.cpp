@@ -134,6 +134,25 @@ TEST_F(MainPanLangTest, TranslationReachesEveryFlaggedTextAndNoOther) {
     EXPECT_GT(changed, 100u) << "the program has texts on every panel";
 }
 
+TEST_F(MainPanLangTest, PicturesOfTranslatedPanels) {
+    // For a look at how longer texts sit: every panel with every text lengthened.
+    const char *keep = getenv("KR7M_SCREENSHOT_DIR");
+    if (!keep) GTEST_SKIP() << "set KR7M_SCREENSHOT_DIR for pictures";
+    const std::string longer = dir_ + "/kr7mtst.lwl";
+    Spit(longer, Slurp(kShipped));
+    Translate(longer);
+    for (int id : PanelIds()) {
+        int h = -1;
+        ASSERT_EQ(LoadLocalizedPanel(0, kResource, id, longer.c_str(), &h), 0);
+        Keep(h, &panels_);
+        char name[64];
+        GetPanelAttribute(h, ATTR_CONSTANT_NAME, name, sizeof name);
+        DisplayPanel(h);
+        ProcessSystemEvents();
+        EXPECT_EQ(SavePanelImage(h, (std::string(keep) + "/lang-" + name + ".png").c_str()), 0);
+    }
+}
+
 TEST_F(MainPanLangTest, AFileForAnOlderResourceIsRefusedPanelByPanel) {
     // A control that gained an entry since the file was made: that panel alone is refused
     // with the count code, its neighbours still load.
