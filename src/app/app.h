@@ -2,10 +2,11 @@
 // the language, the about panel. Everything here runs on the one user-interface thread.
 #pragma once
 
+#include "localui/localui.h"
 #include "views/panels.h"
 
 // ---- language ----------------------------------------------------------------------------------
-extern char LanguageFile[32]; // file name of the current language file (no directory)
+// LanguageFile, the current language file's name, belongs to the language layer (localui.h).
 // Builds the main window, its menu bar, the toolbar and the main panel and presents Konf on it.
 // Returns 1 when the window stands, 0 when the main window or its menu bar cannot be loaded.
 int ChangeLanguage(int language);

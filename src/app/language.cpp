@@ -9,8 +9,6 @@
 
 #include <cstdio>
 
-char LanguageFile[32] = "kr7meng.lwl";
-
 namespace {
 
 // Three-letter language code after the product prefix; the index is the language number.

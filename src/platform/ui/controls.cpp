@@ -84,6 +84,7 @@ int SetNumber(CtrlRec *c, double v) {
         // A ring's value is the value of its selected entry: setting one selects that entry. A
         // value it does not offer leaves nothing selected: showing whatever entry was selected
         // before would pass off another value as the one set.
+        if (c->dataType == VAL_STRING) return UIE_BAD_VALUE; // its values are texts
         int index = -1;
         for (size_t i = 0; i < c->items.size() && index < 0; ++i)
             if (c->items[i].value == static_cast<int>(std::lround(v))) index = static_cast<int>(i);
@@ -127,6 +128,17 @@ int SetText(CtrlRec *c, const char *text) {
         FitTextMessage(c);
         return 0;
     }
+    case CTRL_RING:
+    case CTRL_LIST: {
+        // A text ring's value selects the entry with that text, as an integer selects one of
+        // an integer ring.
+        if (c->dataType != VAL_STRING) return UIE_BAD_VALUE;
+        int index = -1;
+        for (size_t i = 0; i < c->items.size() && index < 0; ++i)
+            if (c->items[i].text == t) index = static_cast<int>(i);
+        SelectEntry(c, index);
+        return index < 0 ? UIE_BAD_VALUE : 0;
+    }
     default:
         return UIE_BAD_VALUE;
     }
@@ -154,6 +166,7 @@ int GetNumber(CtrlRec *c, double *v) {
         return 0;
     case CTRL_RING:
     case CTRL_LIST: {
+        if (c->dataType == VAL_STRING) return UIE_BAD_VALUE;
         int i = RingIndex(c);
         if (i < 0 || i >= static_cast<int>(c->items.size())) return UIE_INDEX_OUT_OF_RANGE;
         *v = c->items[static_cast<size_t>(i)].value;
@@ -185,7 +198,9 @@ int GetText(CtrlRec *c, char *buf, int size) {
     case CTRL_LIST: {
         int i = RingIndex(c);
         if (i < 0 || i >= static_cast<int>(c->items.size())) return UIE_INDEX_OUT_OF_RANGE;
-        return CopyOut(c->items[static_cast<size_t>(i)].label, buf, size);
+        // The value of a text ring; an integer ring shows its entry's label as its text.
+        const ListEntry &e = c->items[static_cast<size_t>(i)];
+        return CopyOut(c->dataType == VAL_STRING ? e.text : e.label, buf, size);
     }
     default:
         return UIE_BAD_VALUE;
@@ -409,6 +424,11 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value) {
         if (value < 0) return UIE_BAD_VALUE;
         c->height = value;
         break;
+    case ATTR_ACTIVE_YAXIS:
+        if (!IsChart(c)) return UIE_BAD_ATTRIBUTE;
+        if (value != VAL_LEFT_YAXIS && value != VAL_RIGHT_YAXIS) return UIE_BAD_VALUE;
+        c->activeYAxis = value;
+        return 0;
     default:
         return UIE_BAD_ATTRIBUTE;
     }
@@ -608,6 +628,10 @@ int GetCtrlAttribute(int panel, int control, int attribute, int *value) {
         return 0;
     case ATTR_INTERVAL:
         *value = static_cast<int>(c->interval);
+        return 0;
+    case ATTR_ACTIVE_YAXIS:
+        if (!IsChart(c)) return UIE_BAD_ATTRIBUTE;
+        *value = c->activeYAxis;
         return 0;
     default:
         return UIE_BAD_ATTRIBUTE;

@@ -29,6 +29,64 @@ int Count(CtrlRec *c) {
     return static_cast<int>(c->items.size());
 }
 
+bool TextValues(const CtrlRec *c) {
+    return c->dataType == VAL_STRING;
+}
+
+// A ring or list whose values are of the type asked for (text or integer).
+CtrlRec *TypedListCtrl(int panel, int control, bool text, int *err) {
+    CtrlRec *c = ListCtrl(panel, control, err);
+    if (c && TextValues(c) != text) {
+        *err = UIE_BAD_VALUE;
+        return nullptr;
+    }
+    return c;
+}
+
+int Insert(CtrlRec *c, int index, const ListEntry &e) {
+    if (index == -1) index = Count(c);
+    if (index < 0 || index > Count(c)) return UIE_INDEX_OUT_OF_RANGE;
+    c->items.insert(c->items.begin() + index, e);
+    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
+        QSignalBlocker block(cb);
+        cb->insertItem(index, e.label);
+    } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
+        QSignalBlocker block(lw);
+        lw->insertItem(index, e.label);
+        if (lw->currentRow() < 0) lw->setCurrentRow(0);
+    }
+    return 0;
+}
+
+int Replace(CtrlRec *c, int index, const ListEntry &e) {
+    if (index < 0 || index >= Count(c)) return UIE_INDEX_OUT_OF_RANGE;
+    c->items[static_cast<size_t>(index)] = e;
+    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
+        QSignalBlocker block(cb);
+        cb->setItemText(index, e.label);
+    } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
+        lw->item(index)->setText(e.label);
+    }
+    return 0;
+}
+
+// Inserts (or replaces) the entry at `index` of a ring or list whose values are of the entry's
+// type: a text value for a text ring, an integer for any other.
+int PutEntry(int panel, int control, int index, bool textValue, const char *label, const char *text,
+             int value, bool replace) {
+    int err = 0;
+    CtrlRec *c = TypedListCtrl(panel, control, textValue, &err);
+    if (!c) return err;
+    if (!label || (textValue && !text)) return UIE_MISSING_ARGUMENT;
+    ListEntry e;
+    e.label = Q(label);
+    if (textValue)
+        e.text = Q(text);
+    else
+        e.value = value;
+    return replace ? Replace(c, index, e) : Insert(c, index, e);
+}
+
 } // namespace
 
 void SelectEntry(CtrlRec *c, int index) {
@@ -61,22 +119,11 @@ int ClearListCtrl(int panel, int control) {
 }
 
 int InsertListItem(int panel, int control, int index, const char *label, int value) {
-    int err = 0;
-    CtrlRec *c = ListCtrl(panel, control, &err);
-    if (!c) return err;
-    if (!label) return UIE_MISSING_ARGUMENT;
-    if (index == -1) index = Count(c);
-    if (index < 0 || index > Count(c)) return UIE_INDEX_OUT_OF_RANGE;
-    c->items.insert(c->items.begin() + index, ListEntry{Q(label), value});
-    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
-        QSignalBlocker block(cb);
-        cb->insertItem(index, Q(label), value);
-    } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
-        QSignalBlocker block(lw);
-        lw->insertItem(index, Q(label));
-        if (lw->currentRow() < 0) lw->setCurrentRow(0);
-    }
-    return 0;
+    return PutEntry(panel, control, index, false, label, nullptr, value, false);
+}
+
+int InsertListItem(int panel, int control, int index, const char *label, const char *value) {
+    return PutEntry(panel, control, index, true, label, value, 0, false);
 }
 
 int DeleteListItem(int panel, int control, int index, int count) {
@@ -116,26 +163,27 @@ int GetLabelFromIndex(int panel, int control, int index, char *label, int size) 
 }
 
 int ReplaceListItem(int panel, int control, int index, const char *label, int value) {
+    return PutEntry(panel, control, index, false, label, nullptr, value, true);
+}
+
+int ReplaceListItem(int panel, int control, int index, const char *label, const char *value) {
+    return PutEntry(panel, control, index, true, label, value, 0, true);
+}
+
+int GetValueFromIndex(int panel, int control, int index, char *value, int size) {
+    if (!value || size <= 0) return UIE_MISSING_ARGUMENT;
+    value[0] = '\0';
     int err = 0;
-    CtrlRec *c = ListCtrl(panel, control, &err);
+    CtrlRec *c = TypedListCtrl(panel, control, true, &err);
     if (!c) return err;
-    if (!label) return UIE_MISSING_ARGUMENT;
     if (index < 0 || index >= Count(c)) return UIE_INDEX_OUT_OF_RANGE;
-    c->items[static_cast<size_t>(index)] = ListEntry{Q(label), value};
-    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
-        QSignalBlocker block(cb);
-        cb->setItemText(index, Q(label));
-        cb->setItemData(index, value);
-    } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
-        lw->item(index)->setText(Q(label));
-    }
-    return 0;
+    return CopyOut(c->items[static_cast<size_t>(index)].text, value, size);
 }
 
 int GetValueFromIndex(int panel, int control, int index, int *value) {
     if (!value) return UIE_MISSING_ARGUMENT;
     int err = 0;
-    CtrlRec *c = ListCtrl(panel, control, &err);
+    CtrlRec *c = TypedListCtrl(panel, control, false, &err);
     if (!c) return err;
     if (index < 0 || index >= Count(c)) return UIE_INDEX_OUT_OF_RANGE;
     *value = c->items[static_cast<size_t>(index)].value;
@@ -145,7 +193,7 @@ int GetValueFromIndex(int panel, int control, int index, int *value) {
 int GetIndexFromValue(int panel, int control, int *index, int value) {
     if (!index) return UIE_MISSING_ARGUMENT;
     int err = 0;
-    CtrlRec *c = ListCtrl(panel, control, &err);
+    CtrlRec *c = TypedListCtrl(panel, control, false, &err);
     if (!c) return err;
     *index = -1;
     for (int i = 0; i < Count(c); ++i)

@@ -316,19 +316,41 @@ void BuildSwitch(CtrlRec *c, const uir::Control &def, QWidget *client) {
 }
 
 // A drop-down ring of (label, value) items; commits when the user picks one.
+// The entries of a ring or list, with integer values or (datatype="string") text values.
+void TakeEntries(CtrlRec *c, const uir::Control &def) {
+    c->dataType = def.attrs.Str("datatype") == "string" ? VAL_STRING : VAL_INTEGER;
+    for (const auto &it : def.items) {
+        ListEntry e;
+        e.label = QString::fromStdString(it.label);
+        if (c->dataType == VAL_STRING)
+            e.text = QString::fromStdString(it.value);
+        else
+            e.value = atoi(it.value.c_str());
+        c->items.push_back(e);
+    }
+}
+
+// The entry the resource selects by its value; -1 when none has it.
+int InitialEntry(const CtrlRec *c, const std::string &value) {
+    for (size_t i = 0; i < c->items.size(); ++i) {
+        const ListEntry &e = c->items[i];
+        if (c->dataType == VAL_STRING ? e.text == QString::fromStdString(value)
+                                      : e.value == atoi(value.c_str()))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
 void BuildRing(CtrlRec *c, const uir::Control &def, QWidget *client) {
     const uir::Attrs &a = def.attrs;
     const int panel = c->panel, id = c->id;
     auto *cb = new QComboBox(client);
-    c->dataType = VAL_INTEGER;
-    for (const auto &it : def.items) {
-        ListEntry e{QString::fromStdString(it.label), atoi(it.value.c_str())};
-        c->items.push_back(e);
-        cb->addItem(e.label, e.value);
+    TakeEntries(c, def);
+    for (const ListEntry &e : c->items) cb->addItem(e.label);
+    if (a.Has("value")) {
+        int i = InitialEntry(c, a.Str("value"));
+        if (i >= 0) cb->setCurrentIndex(i);
     }
-    if (a.Has("value"))
-        for (size_t i = 0; i < c->items.size(); ++i)
-            if (c->items[i].value == a.Int("value")) cb->setCurrentIndex(static_cast<int>(i));
     if (c->mode == VAL_INDICATOR) cb->setAttribute(Qt::WA_TransparentForMouseEvents);
     QObject::connect(cb, &QComboBox::activated, cb, [panel, id](int) { FireCommit(panel, id); });
     c->w = cb;
@@ -341,16 +363,13 @@ void BuildList(CtrlRec *c, const uir::Control &def, QWidget *client) {
     auto *lw = new QListWidget(client);
     // Lines laid out in columns by their own spaces need every character equally wide.
     if (a.Bool("monospace")) lw->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    c->dataType = VAL_INTEGER;
-    for (const auto &it : def.items) {
-        ListEntry e{QString::fromStdString(it.label), atoi(it.value.c_str())};
-        c->items.push_back(e);
-        lw->addItem(e.label);
-    }
+    TakeEntries(c, def);
+    for (const ListEntry &e : c->items) lw->addItem(e.label);
     lw->setCurrentRow(c->items.empty() ? -1 : 0);
-    if (a.Has("value"))
-        for (size_t i = 0; i < c->items.size(); ++i)
-            if (c->items[i].value == a.Int("value")) lw->setCurrentRow(static_cast<int>(i));
+    if (a.Has("value")) {
+        int i = InitialEntry(c, a.Str("value"));
+        if (i >= 0) lw->setCurrentRow(i);
+    }
     QObject::connect(lw, &QListWidget::currentRowChanged, lw, [panel, id](int row) {
         if (row >= 0) FireCommit(panel, id);
     });
@@ -435,33 +454,37 @@ void BuildRadioButton(CtrlRec *c, const uir::Control &def, QWidget *client) {
 }
 
 // Every control kind the resource may name: how to build it, its size when the resource gives
-// none, and whether its caption is drawn by the control itself (or it has none). A new kind is
-// one builder above and one row here.
+// none, whether its caption is drawn by the control itself (or it has none), and the
+// text-bearing kind 1..9 by which language files carry its texts (what texts the control
+// really has: 1 none, 2 label, 3 label and value text, 4 value text, 5 label and on/off texts,
+// 6 graph, 7 strip chart, 8 label and entries, 9 table). A new kind is one builder above and one
+// row here; docs/resource-format.md lists the same table.
 struct KindRow {
     const char *name; // as written in the resource
     int kind;         // CTRL_...
     void (*build)(CtrlRec *c, const uir::Control &def, QWidget *client);
     QSize defaultSize;
     bool captionInside;
+    int textKind;
 };
 
 const KindRow kKinds[] = {
-    {"decoration", CTRL_DECORATION, BuildDecoration, {200, 100}, true},
-    {"picture", CTRL_PICTURE, BuildPicture, {100, 100}, true},
-    {"numeric", CTRL_NUMERIC, BuildNumeric, {90, 26}, false},
-    {"button", CTRL_COMMAND_BUTTON, BuildButton, {100, 30}, true},
-    {"led", CTRL_LED, BuildLed, {18, 18}, false},
-    {"string", CTRL_STRING, BuildString, {160, 26}, false},
-    {"textbox", CTRL_TEXT_BOX, BuildTextBox, {240, 80}, false},
-    {"textmsg", CTRL_TEXT_MSG, BuildTextMessage, {0, 22}, true},
-    {"switch", CTRL_SWITCH, BuildSwitch, {0, 24}, true},
-    {"ring", CTRL_RING, BuildRing, {140, 26}, false},
-    {"list", CTRL_LIST, BuildList, {160, 120}, false},
-    {"table", CTRL_TABLE, BuildTable, {300, 160}, false},
-    {"slide", CTRL_SLIDE, BuildSlide, {160, 22}, false},
-    {"timer", CTRL_TIMER, BuildTimer, {100, 100}, true},
-    {"radio", CTRL_RADIO, BuildRadioButton, {0, 24}, true},
-    {"stripchart", CTRL_STRIP_CHART, BuildStripChart, {300, 160}, false},
+    {"decoration", CTRL_DECORATION, BuildDecoration, {200, 100}, true, 2}, // its title
+    {"picture", CTRL_PICTURE, BuildPicture, {100, 100}, true, 1},
+    {"numeric", CTRL_NUMERIC, BuildNumeric, {90, 26}, false, 2},
+    {"button", CTRL_COMMAND_BUTTON, BuildButton, {100, 30}, true, 2},
+    {"led", CTRL_LED, BuildLed, {18, 18}, false, 2},
+    {"string", CTRL_STRING, BuildString, {160, 26}, false, 3},
+    {"textbox", CTRL_TEXT_BOX, BuildTextBox, {240, 80}, false, 3},
+    {"textmsg", CTRL_TEXT_MSG, BuildTextMessage, {0, 22}, true, 4},
+    {"switch", CTRL_SWITCH, BuildSwitch, {0, 24}, true, 5},
+    {"ring", CTRL_RING, BuildRing, {140, 26}, false, 8},
+    {"list", CTRL_LIST, BuildList, {160, 120}, false, 8},
+    {"table", CTRL_TABLE, BuildTable, {300, 160}, false, 9},
+    {"slide", CTRL_SLIDE, BuildSlide, {160, 22}, false, 2},
+    {"timer", CTRL_TIMER, BuildTimer, {100, 100}, true, 1},
+    {"radio", CTRL_RADIO, BuildRadioButton, {0, 24}, true, 2}, // a label, no on/off texts
+    {"stripchart", CTRL_STRIP_CHART, BuildStripChart, {300, 160}, false, 7},
 };
 
 const KindRow *FindKind(const std::string &name) {
@@ -523,3 +546,9 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
 }
 
 } // namespace uiq
+
+int TextKindOfCtrlKind(int ctrlKind) {
+    for (const uiq::KindRow &row : uiq::kKinds)
+        if (row.kind == ctrlKind) return row.textKind;
+    return UIE_BAD_VALUE;
+}

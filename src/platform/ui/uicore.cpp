@@ -297,39 +297,6 @@ void ClearCommits() {
 
 using namespace uiq;
 
-int TextKindOfCtrlKind(int ctrlKind) {
-    switch (ctrlKind) {
-    case CTRL_PICTURE:
-    case CTRL_TIMER:
-        return 1;
-    case CTRL_DECORATION: // group boxes carry a caption that a translation must reach
-    case CTRL_NUMERIC:
-    case CTRL_COMMAND_BUTTON:
-    case CTRL_LED:
-    case CTRL_SLIDE:
-        return 2;
-    case CTRL_STRING:
-    case CTRL_TEXT_BOX:
-        return 3;
-    case CTRL_TEXT_MSG:
-        return 4;
-    case CTRL_SWITCH:
-    case CTRL_RADIO: // a labelled toggle, translated like a check box
-        return 5;
-    case CTRL_GRAPH:
-        return 6;
-    case CTRL_STRIP_CHART:
-        return 7;
-    case CTRL_RING:
-    case CTRL_LIST:
-        return 8;
-    case CTRL_TABLE:
-        return 9;
-    default:
-        return UIE_BAD_VALUE;
-    }
-}
-
 int InitUserInterface(int argc, char **argv) {
     bool ok = argc <= 0 || !argv ? CreateApp(g_argc, g_argv) : CreateApp(argc, argv);
     if (ok) UIMarkStep("toolkit started");

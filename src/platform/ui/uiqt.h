@@ -31,6 +31,12 @@ enum LabelPos { LABEL_NONE, LABEL_TOP, LABEL_LEFT, LABEL_RIGHT };
 struct ListEntry {
     QString label;
     int value = 0;
+    QString text; // the value of an entry of a text ring
+};
+
+struct AxisItem { // a labelled item of a chart axis
+    QString label;
+    double value = 0;
 };
 
 struct CtrlRec {
@@ -65,6 +71,10 @@ struct CtrlRec {
     std::vector<ListEntry> items; // rings and lists (mirrors the widget)
     QString imagePath;
     std::string radioGroup; // radio buttons: the group in which exactly one is on
+    // Graphs and strip charts: labelled items of the X, left Y and right Y axes (a label at a
+    // value, what a language file translates), and the Y axis that ATTR_YNAME addresses.
+    std::vector<AxisItem> axisItems[3];
+    int activeYAxis = VAL_LEFT_YAXIS;
 };
 
 struct PanelRec {
@@ -168,6 +178,8 @@ void FitTextMessage(CtrlRec *c);
 void BuildRadio(CtrlRec *c, const uir::Attrs &a, QWidget *client);
 void SetRadio(CtrlRec *c, bool on);
 bool RadioIsOn(const CtrlRec *c);
+// Graphs and strip charts (axes.cpp): the labelled axis items and the active Y axis.
+bool IsChart(const CtrlRec *c);
 // Strip charts (stripchart.cpp): the widget, and the chart's own attributes. The attribute
 // functions return UIE_BAD_ATTRIBUTE for every attribute that is not the chart's own, so that
 // the common ones (position, visibility, label) take their usual way.

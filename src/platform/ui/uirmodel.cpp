@@ -100,10 +100,13 @@ const std::vector<KindRule> &Kinds() {
           {"value", Type::Bool, nullptr}},
          nullptr},
         {"radio", {{"group", Type::Ident, nullptr}, {"value", Type::Bool, nullptr}}, nullptr},
-        {"ring", {{"datatype", Type::Choice, "int"}, {"value", Type::Int, nullptr}}, "item"},
+        // Entries' values are integers, or texts with datatype="string" (checked per control).
+        {"ring",
+         {{"datatype", Type::Choice, "int|string"}, {"value", Type::Text, nullptr}},
+         "item"},
         {"list",
-         {{"datatype", Type::Choice, "int"},
-          {"value", Type::Int, nullptr},
+         {{"datatype", Type::Choice, "int|string"},
+          {"value", Type::Text, nullptr},
           {"monospace", Type::Bool, nullptr}},
          "item"},
         {"table", {{"rows", Type::Int, nullptr}, {"cols", Type::Int, nullptr}}, "col"},
@@ -152,10 +155,16 @@ const AttrRule kItemAttrs[] = {
     {"shortcut", Type::Text, nullptr}, {"callback", Type::Ident, nullptr},
     {"checked", Type::Bool, nullptr},  {"dimmed", Type::Bool, nullptr},
 };
-const AttrRule kListItemAttrs[] = {{"label", Type::Text, nullptr}, {"value", Type::Int, nullptr}};
+const AttrRule kListItemAttrs[] = {{"label", Type::Text, nullptr}, {"value", Type::Text, nullptr}};
+const AttrRule kIntValue = {"value", Type::Int, nullptr};
 const AttrRule kColAttrs[] = {{"label", Type::Text, nullptr}, {"width", Type::Int, nullptr}};
 const AttrRule kTraceAttrs[] = {
     {"label", Type::Text, nullptr}, {"unit", Type::Text, nullptr}, {"color", Type::Color, nullptr}};
+
+// Rings and lists with datatype="string" carry text values; every other one integers.
+bool TextValues(const Control &c) {
+    return c.attrs.Str("datatype") == "string";
+}
 
 bool IsIdent(const std::string &s) {
     if (s.empty()) return false;
@@ -306,6 +315,9 @@ class Builder {
             if (ctrl.attrs.Has("min") && ctrl.attrs.Has("max") &&
                 ctrl.attrs.Double("min") > ctrl.attrs.Double("max"))
                 return Fail(c, "min is above max");
+            if (ks->child && std::string(ks->child) == "item" && !TextValues(ctrl) &&
+                ctrl.attrs.Has("value") && !CheckType(ctrl.attrs.Str("value"), kIntValue))
+                return Fail(c, "bad value \"" + ctrl.attrs.Str("value") + "\" for attribute value");
             if (ctrl.attrs.Has("interval") && !(ctrl.attrs.Double("interval") >= 0.001))
                 return Fail(c, "a timer's interval must be at least 0.001 s");
             for (const auto &child : c.children) {
@@ -315,6 +327,10 @@ class Builder {
                 if (!child.children.empty()) return Fail(child, "unexpected nested element");
                 if (child.name == "item") {
                     if (!TakeAttrs(child, kListItemAttrs, &a)) return false;
+                    if (!TextValues(ctrl) && a.Has("value") &&
+                        !CheckType(a.Str("value"), kIntValue))
+                        return Fail(child,
+                                    "bad value \"" + a.Str("value") + "\" for attribute value");
                     ctrl.items.push_back({a.Str("label"), a.Str("value", "0")});
                 } else if (child.name == "trace") {
                     if (!TakeAttrs(child, kTraceAttrs, &a)) return false;

@@ -53,7 +53,8 @@ enum {
     CTRL_RADIO,          // radio button with its label; one of its group is on (label)
 };
 
-// Text-bearing kind 1..9 of a control kind, as language files use it.
+// Text-bearing kind 1..9 of a control kind, as language files use it (the kind table beside
+// the builders, docs/resource-format.md); UIE_BAD_VALUE for an unknown kind.
 int TextKindOfCtrlKind(int ctrlKind);
 
 // ---- attributes -------------------------------------------------------------------------------
@@ -91,6 +92,7 @@ enum {
     ATTR_WIDTH,
     ATTR_HEIGHT,
     ATTR_CALLBACK_DATA, // void*
+    ATTR_ACTIVE_YAXIS,  // charts: the Y axis ATTR_YNAME addresses (VAL_LEFT_YAXIS/_RIGHT_)
     // panels
     ATTR_TITLE = 100,      // text
     ATTR_PANEL_FIRST_CTRL, // id of the first control, 0 when none (read only)
@@ -141,6 +143,7 @@ enum { STRIP_POINT_FAILED = 1 }; // the point stands for a failed read: marked, 
 enum { VAL_INTEGER = 1, VAL_DOUBLE = 2, VAL_STRING = 3 };
 enum { VAL_HOT = 1, VAL_INDICATOR = 2 };
 enum { VAL_NO_ZOOM = 0, VAL_MAXIMIZE = 1 };
+enum { VAL_XAXIS = 0, VAL_LEFT_YAXIS = 1, VAL_RIGHT_YAXIS = 2 };
 
 // ---- error codes ------------------------------------------------------------------------------
 enum {
@@ -162,6 +165,12 @@ enum {
     // Added: a print could not be written (PDF file not writable, printer refused).
     UIE_PRINT_FAILED = -16,
     UIE_MISSING_ARGUMENT = -65,
+    // Codes of the language layer for language files.
+    UIE_LANG_KIND_DIFFERS = -45,  // a control's kind in the language file differs from the panel
+    UIE_LANG_COUNT_DIFFERS = -46, // item, axis or table counts differ from the panel
+    UIE_FILE_ACCESS = -93,        // a file cannot be read or written
+    UIE_FILE_OPEN = -94,          // a file cannot be opened for reading
+    UIE_LANG_BAD_FILE = -6000,    // not a language file, or one that lacks a text or section
 };
 
 // ---- run-time ---------------------------------------------------------------------------------
@@ -241,6 +250,23 @@ int GetValueFromIndex(int panel, int control, int index, int *value);
 int GetIndexFromValue(int panel, int control, int *index, int value);
 int GetCtrlIndex(int panel, int control, int *index);
 int SetCtrlIndex(int panel, int control, int index);
+
+// Rings and lists whose values are texts (datatype "string"): entries of (label, text value).
+// ATTR_DATA_TYPE tells them (VAL_STRING) from integer ones (VAL_INTEGER); an integer ring
+// refuses text values and a text ring integer ones (UIE_BAD_VALUE). Setting a text ring's value
+// selects the entry with that text, and its text value reads back.
+int InsertListItem(int panel, int control, int index, const char *label, const char *value);
+int ReplaceListItem(int panel, int control, int index, const char *label, const char *value);
+int GetValueFromIndex(int panel, int control, int index, char *value, int size);
+
+// Graphs and strip charts: the labelled items of an axis (VAL_XAXIS, VAL_LEFT_YAXIS,
+// VAL_RIGHT_YAXIS), a label at a value. A chart without labelled items has 0 of them.
+int GetNumAxisItems(int panel, int control, int axis, int *count);
+int InsertAxisItem(int panel, int control, int axis, int index, const char *label, double value);
+int ReplaceAxisItem(int panel, int control, int axis, int index, const char *label, double value);
+int GetAxisItemLabel(int panel, int control, int axis, int index, char *label, int size);
+int GetAxisItemValue(int panel, int control, int axis, int index, double *value);
+int DeleteAxisItem(int panel, int control, int axis, int index, int count); // count -1: to the end
 
 // Tables (text cells), rows and columns counted from 1.
 int SetTableCellVal(int panel, int control, int row, int column, const char *text);

@@ -58,7 +58,7 @@ TEST_F(UiTest, RadioIsADimmableLabelledControl) {
     int kind = 0;
     ASSERT_EQ(GetCtrlAttribute(p, CHOICE_MEDIUM, ATTR_CTRL_KIND, &kind), 0);
     EXPECT_EQ(kind, CTRL_RADIO);
-    EXPECT_EQ(TextKindOfCtrlKind(kind), 5) << "translated like a check box";
+    EXPECT_EQ(TextKindOfCtrlKind(kind), 2) << "a label and no on/off texts";
     ASSERT_EQ(SetCtrlAttribute(p, CHOICE_MEDIUM, ATTR_LABEL_TEXT, "Mittel"), 0);
     char label[32] = "";
     ASSERT_EQ(GetCtrlAttribute(p, CHOICE_MEDIUM, ATTR_LABEL_TEXT, label, sizeof label), 0);

@@ -172,6 +172,16 @@ TEST(UirModel, RejectsWhatTheProgramCouldNotUse) {
          "<uir><panel name='P'><control name='A' kind='ring'><trace label='x'/></control>"
          "</panel></uir>",
          "unexpected <trace>"},
+        {"text value in an integer ring",
+         "<uir><panel name='P'><control name='A' kind='ring'><item label='x' value='kV'/>"
+         "</control></panel></uir>",
+         "bad value"},
+        {"text selection of an integer list",
+         "<uir><panel name='P'><control name='A' kind='list' value='kV'/></panel></uir>",
+         "bad value"},
+        {"unknown value type",
+         "<uir><panel name='P'><control name='A' kind='ring' datatype='double'/></panel></uir>",
+         "bad value"},
     };
     for (const auto &c : cases) {
         uir::Resource res;
