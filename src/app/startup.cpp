@@ -5,11 +5,21 @@
 #include "config/record.h"
 #include "config/settings.h"
 #include "link/linksettings.h"
+#include "platform/serial/rs232.h"
 #include "platform/ui/userint.h"
 #include "views/views.h"
 
+namespace {
+// While an exchange waits for the instrument, the windows keep being drawn (the progress
+// pop-up, the main window); nothing of the program runs meanwhile.
+void KeepWindowsDrawn() {
+    ProcessDrawEvents();
+}
+} // namespace
+
 int StartProgram(int argc, char **argv) {
     if (InitUserInterface(argc, argv) < 0) return -1;
+    SetComWaitHook(KeepWindowsDrawn);
     CommPortOpen = 0;
 
     LoadINIDefault();
@@ -31,6 +41,7 @@ int StartProgram(int argc, char **argv) {
 }
 
 void ShutdownProgram() {
+    SetComWaitHook(nullptr);
     if (gToolbar) Toolbar_Discard(gToolbar);
     gToolbar = 0;
     gAddrRing = 0;

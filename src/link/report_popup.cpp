@@ -180,7 +180,7 @@ void TransferWindow(int mode, int value, double delay) {
         pHandle = panel;
         SetCtrlVal(panel, TRANSFER_PROGRESS, 0);
         InstallPopup(panel);
-        ProcessSystemEvents();
+        ProcessDrawEvents(); // drawn at once, before the first exchange waits
         break;
     }
     case 1:
@@ -193,8 +193,8 @@ void TransferWindow(int mode, int value, double delay) {
     case 2:
         if (pHandle > 0) {
             SetCtrlVal(pHandle, TRANSFER_PROGRESS, value < 0 ? 0 : value > 100 ? 100 : value);
-            // The transfer blocks the event loop; let the bar repaint before the next exchange.
-            ProcessSystemEvents();
+            // Drawn now, not only while the next exchange waits; nothing else runs meanwhile.
+            ProcessDrawEvents();
         }
         break;
     default:

@@ -144,6 +144,19 @@ int RunUserInterface();                       // returns the code given to QuitU
 int QuitUserInterface(int code);
 int ProcessSystemEvents();                                // handles pending events, returns at once
 int PostDeferredCall(DeferredCallbackPtr fn, void *data); // runs fn from the event loop
+// Added: for waits inside a callback (a device exchange). Paints the windows and lets the window
+// system's own requests through, but runs nothing of the program: user input stays in the
+// toolkit's queue, and commits, menu choices, timer ticks, panel events and deferred calls that
+// come up meanwhile are held and fire, in order, at the next ordinary event processing (once
+// the waiting callback has returned, or in the loop of a pop-up it shows). So callbacks still
+// never overlap while the window stays drawn.
+int ProcessDrawEvents();
+// Added: how many events are held now (see ProcessDrawEvents).
+int HeldEventCount();
+// Added: runs after each outermost callback of the program (control, menu, panel, timer or
+// deferred call) has returned, e.g. to make the window title follow the edited document.
+typedef void (*CallbackEndHook)(void);
+void SetCallbackEndHook(CallbackEndHook hook);
 // Added: the reason for the last failed load, print or picture (file and line of a damaged
 // resource file, for example), so that a front end can say more than an error number.
 const char *UILastErrorDetail();
@@ -285,6 +298,11 @@ int UserCommit(int panel, int control);
 int UserTypeText(int panel, int control, const char *text);
 int UserChooseMenu(int menuBar, int item);
 int UserClosePanel(int panel);
+// Added: commits the control the way a click that reaches the window later does: from the
+// event loop, after what is queued before it.
+int UserCommitLater(int panel, int control);
+// Added: how many paint events the program's widgets have received since the first call.
+long long PaintCount();
 // Answers the next file selection pop-up without showing it (empty path: cancel).
 int SetFileSelectAnswer(const char *path);
 // Saves a picture of a panel as it is drawn now (PNG).
