@@ -20,6 +20,14 @@ const char *StartupError();
 // Discards the toolbar, the main panel and the main window. Writes nothing.
 void ShutdownProgram();
 
+// ---- the main window ---------------------------------------------------------------------------
+// The title follows the document: "name - program", with a mark while it has unsaved changes.
+void ShowWindowTitle();
+// The main window's place and size: as remembered from the last run (maximised the first time),
+// and remembered for the next one.
+void PlaceMainWindow();
+void RememberWindowPlace();
+
 // ---- commands ----------------------------------------------------------------------------------
 void Update_Time();
 void CmFileNew(int menuBar, int menuItem, void *callbackData, int panel);

@@ -1,6 +1,7 @@
 // Commands that belong to the shell: new configuration, print, exit, the about panel.
 #include "MainPan.h"
 #include "app/app.h"
+#include "config/document.h"
 #include "config/mainpanel.h"
 #include "config/record.h"
 #include "config/settings.h"
@@ -33,11 +34,13 @@ void CmFileNew(int menuBar, int menuItem, void *callbackData, int panel) {
     (void)menuItem;
     (void)callbackData;
     (void)panel;
+    if (!KeepOrDropChanges()) return;
     // The settings file holds the module and the rated values a new configuration starts from.
     ReadINIFile();
     InitNeueDatei();
     ActivateObjects();
     ShowAll();
+    StartDocument("");
 }
 
 void ExitProgram(int menuBar, int menuItem, void *callbackData, int panel) {
@@ -45,6 +48,7 @@ void ExitProgram(int menuBar, int menuItem, void *callbackData, int panel) {
     (void)menuItem;
     (void)callbackData;
     (void)panel;
+    if (!KeepOrDropChanges()) return;
     QuitUserInterface(0);
 }
 

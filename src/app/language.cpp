@@ -2,12 +2,15 @@
 // panel, loaded from the resource file and filled with the configuration being edited.
 #include "MainPan.h"
 #include "app/app.h"
+#include "config/document.h"
 #include "config/mainpanel.h"
 #include "config/settings.h"
+#include "config/windowstate.h"
 #include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 #include <cstdio>
+#include <cstring>
 
 char LanguageFile[32] = "kr7meng.lwl";
 
@@ -21,6 +24,8 @@ const char *const kLanguageFiles[] = {
 constexpr int kLanguageCount = sizeof kLanguageFiles / sizeof kLanguageFiles[0];
 
 char gStartupError[512] = "";
+char gProgramTitle[256] = ""; // the main window's title in the resource, in this language
+char gShownTitle[600] = "";
 
 void SetStartupError(const char *what, int code) {
     // The platform knows the file and line of a damaged resource; that says more than a code.
@@ -58,6 +63,8 @@ int ChangeLanguage(int language) {
         return 0;
     }
     BkgndPanel = panel;
+    GetPanelAttribute(BkgndPanel, ATTR_TITLE, gProgramTitle, sizeof gProgramTitle);
+    gShownTitle[0] = '\0';
     UIMarkStep("main window built");
     int menu = LoadMenuBar(BkgndPanel, MainResourceFile(), MENU);
     if (menu < 0) {
@@ -69,7 +76,7 @@ int ChangeLanguage(int language) {
     menuHandle = menu;
     UIMarkStep("menu bar built");
 
-    SetPanelAttribute(BkgndPanel, ATTR_WINDOW_ZOOM, VAL_MAXIMIZE);
+    PlaceMainWindow();
     gToolbar = InitToolbar(BkgndPanel);
     UIMarkStep("toolbar built");
     DisplayPanel(BkgndPanel);
@@ -100,8 +107,48 @@ int ChangeLanguage(int language) {
 
     ActivateObjects();
     ShowAll();
+    ShowWindowTitle();
     UIMarkStep("main panel filled");
     NewINIFile();
     UIMarkStep("settings written");
     return 1;
+}
+
+void ShowWindowTitle() {
+    if (BkgndPanel <= 0) return;
+    char name[260], title[sizeof gShownTitle];
+    DocumentName(name, sizeof name);
+    std::snprintf(title, sizeof title, "%s%s - %s", DocumentModified() ? "*" : "", name,
+                  gProgramTitle);
+    // Most callbacks change nothing of it; the window manager is told only of real changes.
+    if (std::strcmp(title, gShownTitle) == 0) return;
+    std::snprintf(gShownTitle, sizeof gShownTitle, "%s", title);
+    SetPanelAttribute(BkgndPanel, ATTR_TITLE, title);
+}
+
+void PlaceMainWindow() {
+    const WindowState &s = gWindowState;
+    if (!s.haveGeometry) {
+        SetPanelAttribute(BkgndPanel, ATTR_WINDOW_ZOOM, VAL_MAXIMIZE);
+        return;
+    }
+    SetPanelSize(BkgndPanel, s.height, s.width);
+    SetPanelPos(BkgndPanel, s.top, s.left);
+    if (s.maximized) SetPanelAttribute(BkgndPanel, ATTR_WINDOW_ZOOM, VAL_MAXIMIZE);
+}
+
+void RememberWindowPlace() {
+    WindowState &s = gWindowState;
+    int zoom = 0;
+    GetPanelAttribute(BkgndPanel, ATTR_WINDOW_ZOOM, &zoom);
+    // A maximised window keeps the place it had before, so un-maximising next time restores it.
+    if (!zoom || !s.haveGeometry) {
+        GetPanelAttribute(BkgndPanel, ATTR_TOP, &s.top);
+        GetPanelAttribute(BkgndPanel, ATTR_LEFT, &s.left);
+        GetPanelAttribute(BkgndPanel, ATTR_HEIGHT, &s.height);
+        GetPanelAttribute(BkgndPanel, ATTR_WIDTH, &s.width);
+        s.haveGeometry = s.width > 0 && s.height > 0;
+    }
+    s.maximized = zoom ? 1 : 0;
+    WriteWindowState();
 }

@@ -1,9 +1,11 @@
 // Start-up and shutdown: settings, the empty configuration, the main window; and the teardown
 // after the event loop has ended.
 #include "app/app.h"
+#include "config/document.h"
 #include "config/mainpanel.h"
 #include "config/record.h"
 #include "config/settings.h"
+#include "config/windowstate.h"
 #include "link/linksettings.h"
 #include "platform/serial/rs232.h"
 #include "platform/ui/userint.h"
@@ -36,12 +38,19 @@ int StartProgram(int argc, char **argv) {
 
     InitNeueDatei();
     RegisterViews();
+    ReadWindowState();
     if (!ChangeLanguage(Language)) return -2;
+    // The new configuration as the panel has settled it is the unmodified document.
+    StartDocument("");
+    ShowWindowTitle();
+    SetCallbackEndHook(ShowWindowTitle);
     return 0;
 }
 
 void ShutdownProgram() {
     SetComWaitHook(nullptr);
+    SetCallbackEndHook(nullptr);
+    if (BkgndPanel > 0) RememberWindowPlace();
     if (gToolbar) Toolbar_Discard(gToolbar);
     gToolbar = 0;
     gAddrRing = 0;

@@ -91,5 +91,8 @@ int CmDisplayDone(int panel, int control, int event, void *callbackData, int eve
 // ---- transfer and files -----------------------------------------------------------------------
 void CmSendConfig(int menuBar, int menuItem, void *callbackData, int panel);
 void CmRecFromDev(int menuBar, int menuItem, void *callbackData, int panel);
+// Save writes to the configuration's own file (asking for one only when it has none); Save as
+// always asks.
 void CmSaveToFile(int menuBar, int menuItem, void *callbackData, int panel);
+void CmSaveAs(int menuBar, int menuItem, void *callbackData, int panel);
 void CmFileOpen(int menuBar, int menuItem, void *callbackData, int panel);

@@ -9,9 +9,11 @@
 
 #include "MainPan.h"
 #include "config/configfile.h"
+#include "config/document.h"
 #include "config/record.h"
 #include "config/settings.h"
 #include "config/transfer.h"
+#include "config/windowstate.h"
 #include "link/report.h"
 #include "platform/ui/userint.h"
 
@@ -49,19 +51,9 @@ bool DialogFailed(int chosen) {
     return true;
 }
 
-} // namespace
-
-void CmSaveToFile(int, int, void *, int) {
+// Writes Konf to `path` with the captions of the panel. 1 when written.
+int WriteToFile(const char *path) {
     StampDateTime();
-
-    char title[256], path[260] = "";
-    DialogTitle(0, title, sizeof title);
-    const char *defaultFile = filename[0] ? filename : "*.KR7";
-    const int chosen =
-        FileSelectPopup("", defaultFile, "*.KR7", title, VAL_SAVE_BUTTON, path, sizeof path);
-    if (DialogFailed(chosen) || chosen == VAL_NO_FILE_SELECTED || path[0] == '\0') return;
-    snprintf(filename, sizeof filename, "%s", path);
-
     Caption date, time, vt, ct, systemLabel, out1, out2, limOn, limOff, pulse, descr, addr, baud;
     LabelText(PANEL_DATE, &date);
     // The reader skips the first character of the header before counting its tabs, so a header
@@ -95,21 +87,53 @@ void CmSaveToFile(int, int, void *, int) {
     description[DescriptionLength(description)] = '\0'; // what the record's field would hold
     const ConfigShown shown = {shownSystem, description};
 
-    WriteConfigFile(filename, &Konf, captions, stamp, shown);
+    return WriteConfigFile(path, &Konf, captions, stamp, shown);
+}
+
+} // namespace
+
+int SaveDocument(int choose) {
+    if (!choose && DocumentPath[0]) {
+        if (!WriteToFile(DocumentPath)) return 0;
+        StartDocument(DocumentPath);
+        return 1;
+    }
+    char title[256], path[260] = "";
+    DialogTitle(0, title, sizeof title);
+    const char *defaultFile = filename[0] ? filename : "*.KR7";
+    const int chosen = FileSelectPopup(DialogStartFolder(), defaultFile, "*.KR7", title,
+                                       VAL_SAVE_BUTTON, path, sizeof path);
+    if (DialogFailed(chosen) || chosen == VAL_NO_FILE_SELECTED || path[0] == '\0') return 0;
+    snprintf(filename, sizeof filename, "%s", path);
+    RememberFolderOf(filename);
+    if (!WriteToFile(filename)) return 0;
+    StartDocument(filename);
+    return 1;
+}
+
+void CmSaveToFile(int, int, void *, int) {
+    SaveDocument(0);
+}
+
+void CmSaveAs(int, int, void *, int) {
+    SaveDocument(1);
 }
 
 void CmFileOpen(int, int, void *, int) {
+    if (!KeepOrDropChanges()) return;
     char title[256], path[260] = "";
     DialogTitle(1, title, sizeof title);
-    const int chosen =
-        FileSelectPopup("", "*.KR7", "*.KR7", title, VAL_LOAD_BUTTON, path, sizeof path);
+    const int chosen = FileSelectPopup(DialogStartFolder(), "*.KR7", "*.KR7", title,
+                                       VAL_LOAD_BUTTON, path, sizeof path);
     if (DialogFailed(chosen) || chosen == VAL_NO_FILE_SELECTED || path[0] == '\0') return;
     snprintf(filename, sizeof filename, "%s", path);
+    RememberFolderOf(filename);
 
     if (!OpenConfigFile(filename, &Konf)) return;
     NewINIFile(); // the settings file takes the file's module and rated values
     ActivateObjects();
     ShowAll();
+    StartDocument(filename);
 }
 
 void CmSendConfig(int, int, void *, int) {

@@ -15,3 +15,8 @@ void TransferWindow(int mode, int value, double delay);
 // A detail line (for example the device path and how to fix a permission problem) that the next
 // Error shows below its message; the next Error clears it. nullptr or "" clears it at once.
 void SetErrorDetail(const char *detail);
+
+// Asks what becomes of unsaved changes of the configuration `documentName` before they would be
+// lost: 1 save them, 2 do not save them, 0 cancel (also closing the pop-up by its frame). The
+// console keeps no document to lose: it answers 2.
+int AskUnsavedChanges(const char *documentName);

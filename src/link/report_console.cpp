@@ -187,6 +187,10 @@ int Error(int title, int message) {
     return 1;
 }
 
+int AskUnsavedChanges(const char *) {
+    return 2;
+}
+
 int Warnung(int title, int message) {
     int answer = 0;
     switch (gAnswer) {

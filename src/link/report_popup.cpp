@@ -33,6 +33,18 @@ const PopupLayout kErrorLayout = {ERROR,      ERROR_TITLE, ERROR_MESSAGE, ERROR_
 const PopupLayout kWarningLayout = {WARNING,         WARNING_TITLE,   WARNING_MESSAGE,
                                     WARNING_HEADING, WARNING_TEXT,    WARNING_CONFIRM,
                                     WARNING_DECLINE, "Please confirm"};
+const PopupLayout kSaveLayout = {SAVEASK,      SAVEASK_TITLE, SAVEASK_MESSAGE, SAVEASK_HEADING,
+                                 SAVEASK_TEXT, SAVEASK_SAVE,  SAVEASK_CANCEL,  "Unsaved changes"};
+
+// The message with its one "%s" replaced by `argument` (the text is a translation, so it is
+// never used as a format).
+std::string WithArgument(const char *text, const char *argument) {
+    std::string out = text;
+    if (!argument) return out;
+    size_t at = out.find("%s");
+    if (at != std::string::npos) out.replace(at, 2, argument);
+    return out;
+}
 
 // Closing the pop-up's window answers as its dismissing button would, so the wait for the
 // answer always ends.
@@ -90,7 +102,8 @@ bool RingEntry(int panel, int ring, int index, char *text, int size) {
 
 // Shows the pop-up, waits for the answer and removes it. Returns the control that answered, or 0
 // when the pop-up could not be shown or the wait ended without an answer.
-int AskPopup(const PopupLayout &layout, int title, int message, const char *detail) {
+int AskPopup(const PopupLayout &layout, int title, int message, const char *detail,
+             const char *argument = nullptr) {
     int parent = GetActivePanel();
     if (parent < 0) parent = 0;
     int panel = LoadPanel(parent, MainResourceFile(), layout.resourceId);
@@ -111,7 +124,7 @@ int AskPopup(const PopupLayout &layout, int title, int message, const char *deta
         std::snprintf(text, sizeof text, "Unexpected message (title %d, message %d).", title,
                       message);
     SetCtrlVal(panel, layout.heading, heading);
-    SetCtrlVal(panel, layout.text, BreakLines(text, kTextColumns).c_str());
+    SetCtrlVal(panel, layout.text, BreakLines(WithArgument(text, argument), kTextColumns).c_str());
     if (layout.resourceId == ERROR) {
         bool hasDetail = detail && detail[0];
         SetCtrlVal(panel, ERROR_DETAIL, hasDetail ? BreakLines(detail, kTextColumns).c_str() : "");
@@ -162,6 +175,13 @@ int Error(int title, int message) {
 
 int Warnung(int title, int message) {
     return AskPopup(kWarningLayout, title, message, nullptr) == WARNING_CONFIRM ? 1 : 0;
+}
+
+int AskUnsavedChanges(const char *documentName) {
+    int answer = AskPopup(kSaveLayout, 0, 0, nullptr, documentName ? documentName : "");
+    if (answer == SAVEASK_SAVE) return 1;
+    if (answer == SAVEASK_DISCARD) return 2;
+    return 0;
 }
 
 void TransferWindow(int mode, int value, double delay) {

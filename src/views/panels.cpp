@@ -3,6 +3,7 @@
 #include "views/panels.h"
 
 #include "MainPan.h"
+#include "config/document.h"
 #include "config/mainpanel.h"
 #include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
@@ -117,6 +118,7 @@ int PanelEvents(int /*panel*/, int event, void * /*callbackData*/, int /*eventDa
         break;
     }
     case EVENT_CLOSE:
+        if (!KeepOrDropChanges()) break; // unsaved changes: the user may keep the program open
         // An open view first releases its port and restores what it changed in the instrument.
         CloseShownView();
         QuitUserInterface(0);

@@ -86,10 +86,15 @@ TEST_F(DeviceTest, ToolbarSendsAndReadsBackTheConfiguration) {
     EXPECT_STREQ(Konf.Descr, "sent from the toolbar");
 
     // No pop-up of the transfers is left behind: the exit command still ends the program.
+    // The configuration read back is not saved anywhere: the exit asks first.
     static int bar;
     bar = menuHandle;
+    apptest::gUnsavedAnswer = SAVEASK_DISCARD;
+    apptest::gUnsavedAsked = 0;
     ASSERT_EQ(PostDeferredCall([](void *) { UserChooseMenu(bar, MENU_FILE_EXIT); }, nullptr), 0);
+    ASSERT_EQ(PostDeferredCall(apptest::AnswerUnsavedChanges, nullptr), 0);
     EXPECT_EQ(RunUserInterface(), 0);
+    EXPECT_EQ(apptest::gUnsavedAsked, 1);
 }
 
 int gErrorsShown = 0;

@@ -124,10 +124,9 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultSpec, const
         if (!EnsureApp()) return UIE_NO_DISPLAY;
         QString pattern = Q(defaultSpec);
         QString dir = Q(defaultDirectory);
-        // No folder given: the program's own while developing; an installed program's data
-        // folder is no place for the user's files, so there the current folder, as a shell has it.
-        if (dir.isEmpty())
-            dir = InstalledLayout() ? QDir::currentPath() : QString::fromStdString(ProgramDir());
+        // No folder given: the user's home. The program's folder is no place for the user's
+        // files, and the current folder of a program started from a menu is anybody's guess.
+        if (dir.isEmpty()) dir = QDir::homePath();
         QFileDialog dlg(nullptr, Q(title), dir, FilterFor(pattern, Q(fileTypes)));
         if (PanelRec *p = FindPanel(ActivePanel()); p && p->window)
             dlg.setParent(p->window->window(), Qt::Dialog);
