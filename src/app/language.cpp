@@ -6,11 +6,15 @@
 #include "config/mainpanel.h"
 #include "config/settings.h"
 #include "config/windowstate.h"
+#include "link/linksettings.h"
+#include "platform/serial/portmap.h"
 #include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
+#include <string>
 
 char LanguageFile[32] = "kr7meng.lwl";
 
@@ -26,6 +30,7 @@ constexpr int kLanguageCount = sizeof kLanguageFiles / sizeof kLanguageFiles[0];
 char gStartupError[512] = "";
 char gProgramTitle[256] = ""; // the main window's title in the resource, in this language
 char gShownTitle[600] = "";
+std::string gShownPort, gShownResult; // what the status bar shows
 
 void SetStartupError(const char *what, int code) {
     // The platform knows the file and line of a damaged resource; that says more than a code.
@@ -107,7 +112,9 @@ int ChangeLanguage(int language) {
 
     ActivateObjects();
     ShowAll();
-    ShowWindowTitle();
+    gShownPort.clear();
+    gShownResult.clear();
+    AfterEachCallback();
     UIMarkStep("main panel filled");
     NewINIFile();
     UIMarkStep("settings written");
@@ -151,4 +158,50 @@ void RememberWindowPlace() {
     }
     s.maximized = zoom ? 1 : 0;
     WriteWindowState();
+}
+
+namespace {
+
+// The status text `entry` with each "%s" replaced, in order, by the next of `values` (the texts
+// are translations, so they are never used as formats).
+std::string StatusText(int entry, std::initializer_list<std::string> values) {
+    char pattern[512] = "";
+    GetLabelFromIndex(BkgndPanel, BKGND_STATUS_TEXTS, entry, pattern, sizeof pattern);
+    std::string out = pattern;
+    size_t from = 0;
+    for (const std::string &v : values) {
+        size_t at = out.find("%s", from);
+        if (at == std::string::npos) break;
+        out.replace(at, 2, v);
+        from = at + v.size();
+    }
+    return out;
+}
+
+} // namespace
+
+void ShowStatusBar() {
+    if (BkgndPanel <= 0) return;
+    std::string port = StatusText(0, {std::to_string(CommPort), ComPortDevice(CommPort)});
+    port +=
+        ", " + (CommType == 1 ? StatusText(2, {std::to_string(DeviceAddr)}) : StatusText(1, {}));
+    if (port != gShownPort) {
+        gShownPort = port;
+        SetCtrlVal(BkgndPanel, BKGND_STATUS_PORT, port.c_str());
+    }
+    const TransferOutcome &t = gLastTransfer;
+    std::string result;
+    if (t.kind != 0 && t.ok)
+        result = StatusText(t.kind == 1 ? 3 : 4, {t.time, std::to_string(t.address), t.device});
+    else if (t.kind != 0)
+        result = StatusText(t.kind == 1 ? 5 : 6, {t.time, t.reason});
+    if (result != gShownResult) {
+        gShownResult = result;
+        SetCtrlVal(BkgndPanel, BKGND_STATUS_RESULT, result.c_str());
+    }
+}
+
+void AfterEachCallback() {
+    ShowWindowTitle();
+    ShowStatusBar();
 }

@@ -29,6 +29,7 @@ int StartProgram(int argc, char **argv) {
     UIMarkStep("settings read");
 
     filename[0] = '\0';
+    gLastTransfer = TransferOutcome{};
     Search_Result = 0;
     for (int slot = 0; slot < 32; ++slot)
         if (DevSearch[slot] != 0) Search_Result = 1;
@@ -42,8 +43,8 @@ int StartProgram(int argc, char **argv) {
     if (!ChangeLanguage(Language)) return -2;
     // The new configuration as the panel has settled it is the unmodified document.
     StartDocument("");
-    ShowWindowTitle();
-    SetCallbackEndHook(ShowWindowTitle);
+    AfterEachCallback();
+    SetCallbackEndHook(AfterEachCallback);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "MainPan.h"
 #include "config/configfile.h"
@@ -14,7 +15,9 @@
 #include "config/settings.h"
 #include "config/transfer.h"
 #include "config/windowstate.h"
+#include "link/linksettings.h"
 #include "link/report.h"
+#include "platform/serial/portmap.h"
 #include "platform/ui/userint.h"
 
 char filename[260] = "";
@@ -136,14 +139,41 @@ void CmFileOpen(int, int, void *, int) {
     StartDocument(filename);
 }
 
+namespace {
+
+// Keeps what a transfer came to: done, or failed with the error the user saw. A transfer that
+// ended without an error and without success was declined by the user: nothing to tell.
+void NoteTransfer(int kind, int done, int errorsBefore) {
+    if (!done && ErrorsReported() == errorsBefore) return;
+    TransferOutcome &t = gLastTransfer;
+    t.kind = kind;
+    t.ok = done ? 1 : 0;
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local)) std::strftime(t.time, sizeof t.time, "%H:%M:%S", &local);
+    t.address = CommType == 1 ? DeviceAddr : 255;
+    snprintf(t.device, sizeof t.device, "%s", ComPortDevice(CommPort));
+    snprintf(t.reason, sizeof t.reason, "%s", done ? "" : LastErrorText());
+}
+
+} // namespace
+
+TransferOutcome gLastTransfer = {};
+
 void CmSendConfig(int, int, void *, int) {
+    const int errors = ErrorsReported();
     // A rated-current mismatch leaves the panel exactly as it was; every other outcome redraws,
     // since the send preparation has rounded the ratings and taken the display byte.
-    if (SendConfiguration() != -1) ShowAll();
+    const int sent = SendConfiguration();
+    NoteTransfer(1, sent == 1, errors);
+    if (sent != -1) ShowAll();
 }
 
 void CmRecFromDev(int, int, void *, int) {
-    if (!AdoptDeviceConfiguration()) return;
+    const int errors = ErrorsReported();
+    const int adopted = AdoptDeviceConfiguration();
+    NoteTransfer(2, adopted, errors);
+    if (!adopted) return;
     NewINIFile(); // the settings file takes the instrument's module and rated values
     ActivateObjects();
     ShowAll();

@@ -17,6 +17,8 @@ int pHandle = 0;
 namespace {
 
 char gDetail[512] = "";
+int gErrorsShown = 0;
+char gLastError[1024] = "";
 
 // Controls of one kind of question pop-up.
 struct PopupLayout {
@@ -123,6 +125,10 @@ int AskPopup(const PopupLayout &layout, int title, int message, const char *deta
     if (!RingEntry(panel, layout.messageRing, message, text, sizeof text))
         std::snprintf(text, sizeof text, "Unexpected message (title %d, message %d).", title,
                       message);
+    if (layout.resourceId == ERROR) {
+        ++gErrorsShown;
+        std::snprintf(gLastError, sizeof gLastError, "%s", text);
+    }
     SetCtrlVal(panel, layout.heading, heading);
     SetCtrlVal(panel, layout.text, BreakLines(WithArgument(text, argument), kTextColumns).c_str());
     if (layout.resourceId == ERROR) {
@@ -160,6 +166,14 @@ void Wait(double seconds) {
 }
 
 } // namespace
+
+int ErrorsReported() {
+    return gErrorsShown;
+}
+
+const char *LastErrorText() {
+    return gLastError;
+}
 
 void SetErrorDetail(const char *detail) {
     std::snprintf(gDetail, sizeof gDetail, "%s", detail ? detail : "");

@@ -32,7 +32,9 @@ void FitIntoMainWindow(int panel) {
         m = menuHeight;
         t = gToolbar ? Toolbar_Height(gToolbar) : 0;
     }
-    int h = height - (m + t + 6 * frame);
+    int status = 0; // the status bar below the client area
+    GetPanelAttribute(BkgndPanel, ATTR_STATUS_BAR_HEIGHT, &status);
+    int h = height - (m + t + 6 * frame) - status;
     int w = width - 2 * frame;
     if (h < 1) h = 1;
     if (w < 1) w = 1;

@@ -200,3 +200,62 @@ TEST_F(SilentDeviceTest, AWaitingExchangeKeepsPaintingAndRunsNoCallback) {
     const double expected = 4 * (Rec_Timeout[BaudIndex()] + 0.0);
     EXPECT_GE(held.seconds, expected);
 }
+
+namespace {
+
+std::string StatusText(int control) {
+    char text[2048] = "";
+    GetCtrlVal(BkgndPanel, control, text, sizeof text);
+    return text;
+}
+
+void Decline(void *) {
+    int panel = GetActivePanel(), resource = 0;
+    GetPanelAttribute(panel, ATTR_RESOURCE_ID, &resource);
+    if (resource == WARNING)
+        UserCommit(panel, WARNING_DECLINE);
+    else
+        PostDeferredCall(Decline, nullptr);
+}
+
+// Confirms the send, then acknowledges every error until none is left.
+void ConfirmThenAcknowledge(void *) {
+    int panel = GetActivePanel(), resource = 0;
+    GetPanelAttribute(panel, ATTR_RESOURCE_ID, &resource);
+    if (resource == WARNING) UserCommit(panel, WARNING_CONFIRM);
+    if (resource == ERROR) {
+        UserCommit(panel, ERROR_OK);
+        return;
+    }
+    PostDeferredCall(ConfirmThenAcknowledge, nullptr);
+}
+
+} // namespace
+
+TEST_F(DeviceTest, StatusBarTellsThePortAndTheLastTransfer) {
+    EXPECT_EQ(StatusText(BKGND_STATUS_PORT), "Port 1: " + link_ + ", direct connection");
+    EXPECT_EQ(StatusText(BKGND_STATUS_RESULT), "") << "nothing was sent yet";
+    ASSERT_EQ(PostDeferredCall(Confirm, nullptr), 0);
+    ASSERT_EQ(UserChooseMenu(menuHandle, MENU_DEVICE_SEND), 0);
+    std::string result = StatusText(BKGND_STATUS_RESULT);
+    EXPECT_NE(result.find("Configuration sent to address 255 on " + link_), std::string::npos)
+        << result;
+    EXPECT_EQ(result.size(),
+              std::string("hh:mm:ss  Configuration sent to address 255 on ").size() + link_.size());
+    ASSERT_EQ(UserChooseMenu(menuHandle, MENU_DEVICE_RECEIVE), 0);
+    result = StatusText(BKGND_STATUS_RESULT);
+    EXPECT_NE(result.find("Configuration read from address 255"), std::string::npos) << result;
+
+    // A declined send changes nothing of what the bar says.
+    ASSERT_EQ(PostDeferredCall(Decline, nullptr), 0);
+    ASSERT_EQ(UserChooseMenu(menuHandle, MENU_DEVICE_SEND), 0);
+    EXPECT_EQ(StatusText(BKGND_STATUS_RESULT), result);
+}
+
+TEST_F(SilentDeviceTest, StatusBarSaysWhyTheSendFailed) {
+    ASSERT_EQ(PostDeferredCall(ConfirmThenAcknowledge, nullptr), 0);
+    ASSERT_EQ(UserChooseMenu(menuHandle, MENU_DEVICE_SEND), 0);
+    std::string result = StatusText(BKGND_STATUS_RESULT);
+    EXPECT_NE(result.find("Sending failed: The instrument does not answer."), std::string::npos)
+        << result;
+}

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QStatusBar>
 #include <QToolBar>
 
 namespace uiq {
@@ -212,6 +213,18 @@ int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId) {
         if (const CallbackBinding *b = FindCallback(def->attrs.Str("callback"))) p->cb = b->panel;
     Panels()[p->handle] = std::move(rec);
     for (const auto &c : def->controls) BuildControl(p, c);
+    // Controls marked for it go into the main window's status bar, which QMainWindow keeps below
+    // everything else; a text that does not fit is cut there, never the window widened.
+    if (p->main)
+        for (size_t i = 0; i < def->controls.size() && i < p->ctrls.size(); ++i) {
+            CtrlRec *c = p->ctrls[i].get();
+            if (!def->controls[i].attrs.Bool("statusbar", false) || !c->w) continue;
+            c->w->setProperty("kr7mStatusBar", true);
+            c->w->setMinimumWidth(40);
+            c->w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            p->main->statusBar()->addWidget(c->w, c->width);
+            c->w->setVisible(c->visible);
+        }
     return p->handle;
 }
 
@@ -337,6 +350,11 @@ int GetPanelAttribute(int panel, int attribute, int *value) {
         break;
     case ATTR_CLIENT_TOP:
         *value = ClientTop(p);
+        break;
+    case ATTR_STATUS_BAR_HEIGHT:
+        *value = p->main && p->main->findChild<QStatusBar *>(QString(), Qt::FindDirectChildrenOnly)
+                     ? p->main->statusBar()->height()
+                     : 0;
         break;
     default:
         return UIE_BAD_ATTRIBUTE;

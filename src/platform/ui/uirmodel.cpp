@@ -63,7 +63,7 @@ const AttrRule kCommon[] = {
     {"visible", Type::Bool, nullptr},   {"mode", Type::Choice, "hot|indicator"},
     {"bold", Type::Bool, nullptr},      {"color", Type::Color, nullptr},
     {"bgcolor", Type::Color, nullptr},  {"labelpos", Type::Choice, "left|top|right|none"},
-    {"tooltip", Type::Text, nullptr},
+    {"tooltip", Type::Text, nullptr},   {"statusbar", Type::Bool, nullptr},
 };
 
 struct KindRule {

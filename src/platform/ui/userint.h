@@ -92,17 +92,18 @@ enum {
     ATTR_HEIGHT,
     ATTR_CALLBACK_DATA, // void*
     // panels
-    ATTR_TITLE = 100,      // text
-    ATTR_PANEL_FIRST_CTRL, // id of the first control, 0 when none (read only)
-    ATTR_FRAME_THICKNESS,  // int, pixels
-    ATTR_MENU_HEIGHT,      // height of the panel's menu bar, pixels
-    ATTR_MENU_BAR_VISIBLE, // int 0/1
-    ATTR_MENU_BAR,         // menu bar handle of the panel, 0 when none (read only)
-    ATTR_WINDOW_ZOOM,      // VAL_NO_ZOOM / VAL_MAXIMIZE
-    ATTR_PANEL_PARENT,     // handle of the parent panel, 0 for top level (read only)
-    ATTR_RESOURCE_ID,      // resource id the panel was loaded from (read only)
-    ATTR_ACTIVE_CTRL,      // control that Enter commits
-    ATTR_CLIENT_TOP,       // top of the client area below menu bar (and toolbar) (read only)
+    ATTR_TITLE = 100,       // text
+    ATTR_PANEL_FIRST_CTRL,  // id of the first control, 0 when none (read only)
+    ATTR_FRAME_THICKNESS,   // int, pixels
+    ATTR_MENU_HEIGHT,       // height of the panel's menu bar, pixels
+    ATTR_MENU_BAR_VISIBLE,  // int 0/1
+    ATTR_MENU_BAR,          // menu bar handle of the panel, 0 when none (read only)
+    ATTR_WINDOW_ZOOM,       // VAL_NO_ZOOM / VAL_MAXIMIZE
+    ATTR_PANEL_PARENT,      // handle of the parent panel, 0 for top level (read only)
+    ATTR_RESOURCE_ID,       // resource id the panel was loaded from (read only)
+    ATTR_ACTIVE_CTRL,       // control that Enter commits
+    ATTR_CLIENT_TOP,        // top of the client area below menu bar (and toolbar) (read only)
+    ATTR_STATUS_BAR_HEIGHT, // height of the status bar of a main window, 0 when none (read only)
     // menu items
     ATTR_CHECKED = 200, // tick mark
     ATTR_ITEM_NAME,     // menu or item text
