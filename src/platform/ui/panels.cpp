@@ -9,8 +9,10 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 namespace uiq {
 namespace {
@@ -195,6 +197,21 @@ int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId) {
         f->setAutoFillBackground(true);
         p->window = f;
         p->client = f;
+        if (def->attrs.Bool("scroll", false)) {
+            // The controls keep their designed places on a client of the designed size: a
+            // smaller panel scrolls over it, a larger one shows it in the middle.
+            auto *area = new QScrollArea(f);
+            area->setFrameShape(QFrame::NoFrame);
+            area->setAlignment(Qt::AlignCenter);
+            area->setWidgetResizable(false);
+            auto *client = new QWidget;
+            client->setFixedSize(width, height);
+            area->setWidget(client);
+            auto *box = new QVBoxLayout(f);
+            box->setContentsMargins(0, 0, 0, 0);
+            box->addWidget(area);
+            p->client = client;
+        }
         f->setGeometry(def->attrs.Int("left", 0), def->attrs.Int("top", 0), width, height);
         f->hide();
     }

@@ -125,6 +125,7 @@ const AttrRule kPanelAttrs[] = {
     {"top", Type::Int, nullptr},        {"left", Type::Int, nullptr},
     {"callback", Type::Ident, nullptr}, {"sizable", Type::Bool, nullptr},
     {"kind", Type::Choice, "popup"},    {"bgcolor", Type::Color, nullptr},
+    {"scroll", Type::Bool, nullptr},
 };
 const AttrRule kMenuBarAttrs[] = {{"name", Type::Ident, nullptr}};
 const AttrRule kMenuAttrs[] = {{"name", Type::Ident, nullptr},
