@@ -31,6 +31,10 @@ void StartDocument(const char *path) {
     gSaved = Image();
 }
 
+void MarkDocumentChanged() {
+    gSaved = "\n"; // no value line is a single line break
+}
+
 int DocumentModified() {
     return Image() != gSaved ? 1 : 0;
 }

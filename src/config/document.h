@@ -11,6 +11,8 @@ extern char DocumentPath[260];
 
 // Konf is now what `path` holds (empty: a new configuration that no file holds).
 void StartDocument(const char *path);
+// Konf is to count as changed whatever it holds (its file's values had to be corrected).
+void MarkDocumentChanged();
 // 1 when Konf differs from what its file (or the new configuration) held.
 int DocumentModified();
 // The file's name without its folder, or the panel's text for a configuration never saved.

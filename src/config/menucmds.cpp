@@ -7,10 +7,12 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 #include "MainPan.h"
 #include "config/configfile.h"
 #include "config/document.h"
+#include "config/ranges.h"
 #include "config/record.h"
 #include "config/settings.h"
 #include "config/transfer.h"
@@ -133,10 +135,18 @@ void CmFileOpen(int, int, void *, int) {
     RememberFolderOf(filename);
 
     if (!OpenConfigFile(filename, &Konf)) return;
+    // Values the panel would clamp without a word, or the instrument refuse, are brought into
+    // range here and named, so the user knows what the file really held.
+    const std::vector<RangeFix> fixes = BringIntoRange();
     NewINIFile(); // the settings file takes the file's module and rated values
     ActivateObjects();
     ShowAll();
     StartDocument(filename);
+    if (!fixes.empty()) {
+        MarkDocumentChanged(); // what the panel shows is not what the file holds
+        SetErrorDetail(DescribeFixes(fixes).c_str());
+        Error(3, 11);
+    }
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "config/configfile.h"
 #include "config/document.h"
 #include "config/mainpanel.h"
 #include "config/record.h"
@@ -208,6 +209,41 @@ TEST_F(DocumentTest, WindowStateIsKeptApartFromTheSettings) {
     ASSERT_EQ(unlink((folder + "/a.KR7").c_str()), 0);
     ASSERT_EQ(rmdir(folder.c_str()), 0);
     EXPECT_STREQ(DialogStartFolder(), dir_.c_str());
+}
+
+std::string gErrorDetail;
+void ReadAndAcknowledgeError(void *) {
+    int panel = GetActivePanel(), resource = 0;
+    GetPanelAttribute(panel, ATTR_RESOURCE_ID, &resource);
+    if (resource != ERROR) {
+        PostDeferredCall(ReadAndAcknowledgeError, nullptr);
+        return;
+    }
+    char text[2048] = "";
+    GetCtrlVal(panel, ERROR_DETAIL, text, sizeof text);
+    gErrorDetail = text;
+    for (char &ch : gErrorDetail)
+        if (ch == '\n') ch = ' '; // broken into lines to fit the pop-up
+    UserCommit(panel, ERROR_OK);
+}
+
+TEST_F(DocumentTest, OpeningAFileOutOfRangeSaysWhatChanged) {
+    record spoiled = Konf;
+    spoiled.UrSec = 0;
+    spoiled.Display = 40;
+    const std::string path = dir_ + "/spoiled.KR7";
+    ASSERT_EQ(WriteConfigFile(path.c_str(), &spoiled, kEnglishCaptions, ConfigStampNow(),
+                              ConfigShownOf(&spoiled)),
+              1);
+    gErrorDetail.clear();
+    ASSERT_EQ(SetFileSelectAnswer(path.c_str()), 0);
+    PostDeferredCall(ReadAndAcknowledgeError, nullptr);
+    Choose(MENU_FILE_OPEN);
+    EXPECT_NE(gErrorDetail.find("voltage transformer secondary: 0 -> 500"), std::string::npos)
+        << gErrorDetail;
+    EXPECT_NE(gErrorDetail.find("display brightness: 40 -> 8"), std::string::npos) << gErrorDetail;
+    EXPECT_EQ(Konf.UrSec, 500);
+    EXPECT_EQ(Title(), "*spoiled.KR7 - KR7M Configurator") << "the panel is not the file";
 }
 
 } // namespace
