@@ -92,7 +92,7 @@ std::string BreakLines(const std::string &text, int columns) {
     return out;
 }
 
-constexpr int kTextColumns = 60;
+constexpr int kTextColumns = 54; // what the text field beside the icon holds
 
 // Fills text with the label of entry index of the ring; false when the ring has no such entry.
 bool RingEntry(int panel, int ring, int index, char *text, int size) {

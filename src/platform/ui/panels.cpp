@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -181,6 +182,20 @@ int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId) {
         p->client = d;
         d->resize(width, height);
         if (!p->sizable) d->setFixedSize(width, height);
+        // A dialog has a title and a close box, nothing to minimise or maximise.
+        d->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint);
+        if (def->attrs.Has("icon")) {
+            // The standard icon of the message's kind, at the top left where the texts leave room.
+            const std::string kind = def->attrs.Str("icon");
+            QStyle::StandardPixmap which = kind == "error"      ? QStyle::SP_MessageBoxCritical
+                                           : kind == "warning"  ? QStyle::SP_MessageBoxWarning
+                                           : kind == "question" ? QStyle::SP_MessageBoxQuestion
+                                                                : QStyle::SP_MessageBoxInformation;
+            auto *icon = new QLabel(d);
+            icon->setPixmap(d->style()->standardIcon(which, nullptr, d).pixmap(36, 36));
+            icon->setGeometry(18, 16, 36, 36);
+        }
     } else if (!parent) {
         auto *w = new PanelWindow();
         w->handle = p->handle;

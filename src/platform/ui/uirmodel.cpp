@@ -120,12 +120,18 @@ const KindRule *FindKind(const std::string &kind) {
 }
 
 const AttrRule kPanelAttrs[] = {
-    {"name", Type::Ident, nullptr},     {"title", Type::Text, nullptr},
-    {"width", Type::Int, nullptr},      {"height", Type::Int, nullptr},
-    {"top", Type::Int, nullptr},        {"left", Type::Int, nullptr},
-    {"callback", Type::Ident, nullptr}, {"sizable", Type::Bool, nullptr},
-    {"kind", Type::Choice, "popup"},    {"bgcolor", Type::Color, nullptr},
+    {"name", Type::Ident, nullptr},
+    {"title", Type::Text, nullptr},
+    {"width", Type::Int, nullptr},
+    {"height", Type::Int, nullptr},
+    {"top", Type::Int, nullptr},
+    {"left", Type::Int, nullptr},
+    {"callback", Type::Ident, nullptr},
+    {"sizable", Type::Bool, nullptr},
+    {"kind", Type::Choice, "popup"},
+    {"bgcolor", Type::Color, nullptr},
     {"scroll", Type::Bool, nullptr},
+    {"icon", Type::Choice, "error|warning|question|information"},
 };
 const AttrRule kMenuBarAttrs[] = {{"name", Type::Ident, nullptr}};
 const AttrRule kMenuAttrs[] = {{"name", Type::Ident, nullptr},
