@@ -266,11 +266,17 @@ int GetProjectDir(char *directory, int size);
 int MakePathname(const char *directory, const char *file, char *path, int size);
 int GetFileInfo(const char *path, long *size); // 1 when the file exists, 0 otherwise
 
-enum { ATTR_PRINT_OUTPUT_FILE = 300, ATTR_PRINT_ORIENTATION, ATTR_PRINT_NO_DIALOG };
+// ATTR_PRINT_HEADING (added): a line printed above the panel (program, file, date), "" none.
+enum {
+    ATTR_PRINT_OUTPUT_FILE = 300,
+    ATTR_PRINT_ORIENTATION,
+    ATTR_PRINT_NO_DIALOG,
+    ATTR_PRINT_HEADING
+};
 int SetPrintAttribute(int attribute, int value);
 int SetPrintAttribute(int attribute, const char *text); // empty text: print to a printer
-// Prints the panel image after the print dialog (no dialog with ATTR_PRINT_NO_DIALOG). 0 success,
-// 1 cancelled, negative on failure.
+// Prints the panel, drawn as vectors on white, after the print dialog (no dialog with
+// ATTR_PRINT_NO_DIALOG). 0 success, 1 cancelled, negative on failure.
 int PrintPanel(int panel);
 
 int SystemHelp(const char *helpFile, const char *title); // shows an HTML page in a help window
