@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev libfuzzer-14-dev
   python3 python3-pymodbus python3-serial mbpoll libmodbus-dev
-  xvfb xauth fonts-dejavu-core imagemagick
+  xvfb xauth fonts-dejavu-core imagemagick xdotool
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -20,6 +20,8 @@
 #include "link/report_console.h"
 #include "platform/serial/portmap.h"
 
+#include "../simulator.h"
+
 namespace {
 
 constexpr int kExchanges = 2000;
@@ -30,23 +32,6 @@ double Now() {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
-pid_t StartSim(const std::string &link) {
-    std::string bin = std::string(KR7M_BIN_DIR) + "/kr7m-sim";
-    pid_t pid = fork();
-    if (pid == 0) {
-        int fd = open("/dev/null", O_WRONLY);
-        if (fd >= 0) dup2(fd, 1);
-        execl(bin.c_str(), "kr7m-sim", link.c_str(), "--bus", "1", static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    for (int i = 0; i < 500 && pid > 0; ++i) {
-        struct stat st;
-        if (lstat(link.c_str(), &st) == 0) return pid;
-        usleep(10000);
-    }
-    return -1;
 }
 
 struct Tally {
@@ -86,7 +71,7 @@ int main() {
         return 1;
     }
     std::string link = std::string(dir) + "/tty";
-    pid_t sim = StartSim(link);
+    pid_t sim = StartSim(link, {"--bus", "1"});
     if (sim < 0) {
         std::fprintf(stderr, "bench_exchange: kr7m-sim did not start\n");
         return 1;
@@ -134,8 +119,7 @@ int main() {
         }
         modbus_free(ctx);
     }
-    kill(sim, SIGTERM);
-    waitpid(sim, nullptr, 0);
+    StopSim(sim);
     unlink(link.c_str());
     rmdir(dir);
     return rc;

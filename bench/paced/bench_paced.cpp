@@ -22,6 +22,8 @@
 #include "link/search.h"
 #include "platform/serial/portmap.h"
 
+#include "../simulator.h"
+
 namespace {
 
 constexpr double kTurnaround = 0.005; // seconds, as given to the simulator
@@ -31,35 +33,6 @@ double Now() {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
-pid_t StartSim(const std::string &link, const std::vector<std::string> &options) {
-    std::string bin = std::string(KR7M_BIN_DIR) + "/kr7m-sim";
-    std::vector<std::string> args = {bin, link, "--turnaround", "5"};
-    args.insert(args.end(), options.begin(), options.end());
-    pid_t pid = fork();
-    if (pid == 0) {
-        int fd = open("/dev/null", O_WRONLY);
-        if (fd >= 0) dup2(fd, 1);
-        std::vector<char *> argv;
-        for (std::string &a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(bin.c_str(), argv.data());
-        _exit(127);
-    }
-    for (int i = 0; i < 500 && pid > 0; ++i) {
-        struct stat st;
-        if (lstat(link.c_str(), &st) == 0) return pid;
-        usleep(10000);
-    }
-    return -1;
-}
-
-void StopSim(pid_t pid) {
-    if (pid <= 0) return;
-    kill(pid, SIGTERM);
-    int st = 0;
-    waitpid(pid, &st, 0);
 }
 
 // What the line and the protocol impose on one probe. A silent address costs the turnaround
@@ -76,7 +49,7 @@ double ProbeCost(bool answers, double charTime) {
 int BenchSearch(const std::string &dir) {
     const std::vector<int> bus = {3, 17, 30};
     const std::string link = dir + "/bus";
-    pid_t sim = StartSim(link, {"--bus", "3,17,30", "--paced", "9600,8N2"});
+    pid_t sim = StartSim(link, {"--turnaround", "5", "--bus", "3,17,30", "--paced", "9600,8N2"});
     if (sim < 0) return 1;
     SetComPortDevice(1, link.c_str());
     CommType = 1, Baudrate = 3, Parity = 0, RTSFlow = 1; // 9600 baud, 11 bits a character
@@ -103,7 +76,7 @@ int BenchSearch(const std::string &dir) {
 
 int BenchRead(const std::string &dir) {
     const std::string link = dir + "/direct";
-    pid_t sim = StartSim(link, {"--paced", "9600,8E1"});
+    pid_t sim = StartSim(link, {"--turnaround", "5", "--paced", "9600,8E1"});
     if (sim < 0) return 1;
     SetComPortDevice(1, link.c_str());
     CommType = 0, Baudrate = 3; // the direct connection: 9600 baud, even parity, 1 stop bit

@@ -9,6 +9,7 @@
 #include "link/linksettings.h"
 #include "platform/serial/rs232.h"
 #include "platform/ui/userint.h"
+#include "views/logger.h"
 #include "views/views.h"
 
 namespace {
@@ -30,6 +31,7 @@ int StartProgram(int argc, char **argv) {
 
     filename[0] = '\0';
     gLastTransfer = TransferOutcome{};
+    logfile[0] = '\0';
     Search_Result = 0;
     for (int slot = 0; slot < 32; ++slot)
         if (DevSearch[slot] != 0) Search_Result = 1;

@@ -47,7 +47,7 @@ void DocumentName(char *name, int size) {
         std::snprintf(name, static_cast<size_t>(size), "%s", slash ? slash + 1 : DocumentPath);
         return;
     }
-    if (MainPanel > 0) GetLabelFromIndex(MainPanel, PANEL_FILE_CAPTIONS, 2, name, size);
+    if (MainPanel > 0) GetLabelFromIndex(MainPanel, PANEL_FILE_CAPTIONS, 3, name, size);
     if (!name[0]) std::snprintf(name, static_cast<size_t>(size), "%s", "Untitled");
 }
 

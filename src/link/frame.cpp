@@ -135,7 +135,11 @@ int WriteBlock(const BlockDesc &d, int report, int broadcast) {
 
 int Diagnose(int port, int address) {
     int length = BuildDiagnoseFrame(SendBuffer, address);
-    return Attempt(port, length, 8) == 8 && CrcMatches(RecBuffer, 8) ? 1 : 0;
+    if (Attempt(port, length, 8) != 8 || !CrcMatches(RecBuffer, 8)) return 0;
+    // An instrument echoes the probe unchanged. A late echo of the address probed before (or
+    // another instrument's answer) would otherwise be counted as an instrument here, and a
+    // search would list one that does not exist.
+    return std::memcmp(RecBuffer, SendBuffer, 8) == 0 ? 1 : 0;
 }
 
 void ConvertBlock(unsigned char *data, int bytes, int conversion) {

@@ -45,8 +45,8 @@ int ReadBlock(const BlockDesc &block, int report);
 // and succeeds once sent, reading no answer.
 int WriteBlock(const BlockDesc &block, int report, int broadcast);
 
-// Probes `address` with a function-8 echo on `port`: 1 when a well-formed 8-byte answer came.
-// No message, no retry.
+// Probes `address` with a function-8 echo on `port`: 1 when the 8-byte echo of the request came
+// back unchanged. No message, no retry.
 int Diagnose(int port, int address);
 
 // Address byte of a request under the current link settings.

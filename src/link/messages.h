@@ -53,6 +53,8 @@ inline constexpr const char *kWarningTitles[] = {
     "Clear logger",         // 1
     "Output simulation",    // 2
     "Reset min/max values", // 3
+    "Reset energy meters",  // 4
+    "Set energy meter",     // 5
 };
 
 inline constexpr const char *kWarningMessages[] = {
@@ -63,6 +65,8 @@ inline constexpr const char *kWarningMessages[] = {
     "the simulation is closed.",
     "Reset the chosen groups of min/max values? The extremes the instrument has kept will be "
     "lost.",
+    "Reset the chosen energy meters to zero? Their present counts will be lost.",
+    "Set the energy meter to the value given? Its present count will be lost.",
 };
 
 template <typename T, int N> constexpr int Count(T (&)[N]) {

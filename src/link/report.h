@@ -9,8 +9,12 @@ int Error(int title, int message);
 // Asks for confirmation of (title, message); 1 when confirmed, 0 otherwise.
 int Warnung(int title, int message);
 
-// Progress pop-up: mode 0 show, 1 remove, 2 set progress to value percent; waits delay s first.
+// Progress pop-up: mode 0 show, 1 remove, 2 set progress to value percent, 3 show with a Cancel
+// button; waits delay s first.
 void TransferWindow(int mode, int value, double delay);
+// 1 once the user has pressed Cancel on the progress pop-up shown with mode 3 (until the next
+// show). It looks at what the user did meanwhile, so a transfer asks between two exchanges.
+int TransferCancelled();
 
 // A detail line (for example the device path and how to fix a permission problem) that the next
 // Error shows below its message; the next Error clears it. nullptr or "" clears it at once.

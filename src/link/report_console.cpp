@@ -239,6 +239,7 @@ void TransferWindow(int mode, int value, double delay) {
     bool print = gProgress && gOut != nullptr;
     switch (mode) {
     case 0:
+    case 3:
         gReport.progressShown = 1;
         if (print) std::fprintf(gOut, "Transferring data...\n");
         break;
@@ -253,4 +254,9 @@ void TransferWindow(int mode, int value, double delay) {
         return;
     }
     if (print) std::fflush(gOut);
+}
+
+int TransferCancelled() {
+    // A console transfer is stopped by its program's own signal handling.
+    return 0;
 }

@@ -16,6 +16,8 @@ int pHandle = 0;
 
 namespace {
 
+int gCancelled = 0;
+
 char gDetail[512] = "";
 int gErrorsShown = 0;
 char gLastError[1024] = "";
@@ -201,7 +203,8 @@ int AskUnsavedChanges(const char *documentName) {
 void TransferWindow(int mode, int value, double delay) {
     Wait(delay);
     switch (mode) {
-    case 0: {
+    case 0:
+    case 3: {
         if (pHandle > 0) { // a second show replaces the first instead of stacking pop-ups
             RemovePopup(0);
             DiscardPanel(pHandle);
@@ -212,7 +215,16 @@ void TransferWindow(int mode, int value, double delay) {
         int panel = LoadPanel(parent, MainResourceFile(), TRANSFER);
         if (panel < 0) return; // the transfer itself goes on; only its progress stays unseen
         pHandle = panel;
+        gCancelled = 0;
         SetCtrlVal(panel, TRANSFER_PROGRESS, 0);
+        if (mode == 3) {
+            // The bar makes room for the button.
+            int left = 0, width = 0;
+            GetCtrlAttribute(panel, TRANSFER_CANCEL, ATTR_LEFT, &left);
+            GetCtrlAttribute(panel, TRANSFER_PROGRESS, ATTR_LEFT, &width);
+            SetCtrlAttribute(panel, TRANSFER_PROGRESS, ATTR_WIDTH, left - 10 - width);
+            SetCtrlAttribute(panel, TRANSFER_CANCEL, ATTR_VISIBLE, 1);
+        }
         InstallPopup(panel);
         ProcessDrawEvents(); // drawn at once, before the first exchange waits
         break;
@@ -234,4 +246,12 @@ void TransferWindow(int mode, int value, double delay) {
     default:
         break;
     }
+}
+
+int TransferCancelled() {
+    if (pHandle <= 0) return gCancelled;
+    int panel = 0, control = 0;
+    while (GetUserEvent(0, &panel, &control) == EVENT_COMMIT)
+        if (panel == pHandle && control == TRANSFER_CANCEL) gCancelled = 1;
+    return gCancelled;
 }

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "views/readout.h"
-#include "views/recordfile.h"
 #include "views/viewtables.h"
 
 namespace {
@@ -68,19 +67,38 @@ int StartRecording(Recording *r, int view, const char *path) {
     StopRecording(r);
     r->view = view;
     r->rows = 0;
+    r->error[0] = '\0';
     char header[2048];
     RecordingHeader(view, header, sizeof header);
-    r->file = RecordFileCreate(path, header, r->error, sizeof r->error);
-    return r->file ? 1 : 0;
+    int rc = 0;
+    ReplaceFile file = ReplaceFile_Open(path, nullptr, &rc);
+    if (file) {
+        rc = ReplaceFile_WriteText(file, header);
+        if (rc == 0) rc = ReplaceFile_WriteText(file, "\n");
+        // An older file of that name goes only once the new one holds its whole header.
+        if (rc == 0) rc = ReplaceFile_Place(file);
+        if (rc != 0) ReplaceFile_Abandon(file);
+    }
+    if (rc != 0) {
+        CopyOut(ReplaceFile_LastErrorText(), r->error, sizeof r->error);
+        return 0;
+    }
+    r->file = file;
+    return 1;
 }
 
 int RecordRead(Recording *r, int ok, long long when) {
     if (!r->file) return 0;
     char line[2048];
     RecordingRow(r->view, ok, when, line, sizeof line);
-    if (!RecordFileAppend(r->file, line)) {
-        std::snprintf(r->error, sizeof r->error, "the recording could not be written");
-        StopRecording(r);
+    int rc = ReplaceFile_WriteText(r->file, line);
+    if (rc == 0) rc = ReplaceFile_WriteText(r->file, "\n");
+    if (rc == 0) rc = ReplaceFile_Flush(r->file);
+    if (rc != 0) {
+        std::snprintf(r->error, sizeof r->error, "the recording could not be written (%s)",
+                      ReplaceFile_LastErrorText());
+        ReplaceFile_Abandon(r->file); // the rows written so far stay in the file
+        r->file = nullptr;
         return 0;
     }
     ++r->rows;
@@ -88,7 +106,9 @@ int RecordRead(Recording *r, int ok, long long when) {
 }
 
 void StopRecording(Recording *r) {
-    RecordFileClose(r->file);
+    if (!r->file) return;
+    if (ReplaceFile_Commit(r->file) != 0)
+        CopyOut(ReplaceFile_LastErrorText(), r->error, sizeof r->error);
     r->file = nullptr;
 }
 

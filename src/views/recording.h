@@ -1,12 +1,14 @@
 // Recording a view's reads to a CSV file: a header of captions and base units, then one row
 // per read with a local ISO 8601 time stamp and every shown value in base units (empty cells
 // for a failed read). Shared by the views' "Record to CSV..." button and kr7mctl --csv.
+// The file replaces its target at once with the header alone, and every row is on the disk
+// before RecordRead returns, so a crash or a pulled plug loses at most the row being written.
 #pragma once
 
-struct RecordFile;
+#include "platform/file/replacefile.h"
 
 struct Recording {
-    RecordFile *file = nullptr;
+    ReplaceFile file = nullptr;
     int view = 0;
     long rows = 0;
     char error[200] = "";

@@ -8,4 +8,8 @@ void RegisterViews() {
     RegisterPanelKind(KIND_MEAS, {MEAS, &measdisp, 0, 1, CloseMeasView});
     RegisterPanelKind(KIND_MINMAX, {MINMAX, &minmaxdisp, 0, 1, CloseMinMaxView});
     RegisterPanelKind(KIND_MEAN, {MEAN, &meandisp, 0, 0, CloseMeanView});
+    // The logger fills the window too; meters and simulation keep their designed size.
+    RegisterPanelKind(KIND_METERS, {METERS, &meterdisp, 0, 0, CloseMeterView});
+    RegisterPanelKind(KIND_LOGGER, {LOGGER, &logdisp, 0, 1, CloseLoggerView});
+    RegisterPanelKind(KIND_SIMULATION, {SIMULATION, &simdisp, 0, 0, CloseSimulationView});
 }

@@ -62,7 +62,7 @@ ViewPanel *ViewOfPanel(int panel) {
     return nullptr;
 }
 
-int OpenMeasurementView(ViewPanel *vp) {
+int OpenViewLink() {
     // A failed open or read has shown its message; the main panel stays as it is.
     if (!InitInterface(CommPort)) return 0;
     status = LeseKonfiguration();
@@ -70,28 +70,42 @@ int OpenMeasurementView(ViewPanel *vp) {
         CloseInterface();
         return 0;
     }
+    return 1;
+}
+
+int ShowViewPanel(ViewPanel *vp) {
+    AddViewPanel(vp);
     if (MainPanel > 0) HidePanel(MainPanel);
     if (ShowPanel(vp->kind) < 0) {
         CloseInterface();
         ShowMainPanel();
         return 0;
     }
+    return 1;
+}
+
+int OpenMeasurementView(ViewPanel *vp) {
+    if (!OpenViewLink() || !ShowViewPanel(vp)) return 0;
     RestoreInputData(&Lese);
     return 1;
+}
+
+void ShowBusTitle(ViewPanel *vp) {
+    if (CommType != 1) return;
+    // On the bus the title says which instrument the values come from.
+    int panel = *vp->handle;
+    char title[160] = "", caption[80] = "", extended[260];
+    GetPanelAttribute(panel, ATTR_TITLE, title, sizeof title);
+    if (MainPanel > 0) GetCtrlVal(MainPanel, PANEL_ADDR_CAPTION, caption, sizeof caption);
+    TitleWithAddress(title, caption, DeviceAddr, extended, sizeof extended);
+    SetPanelAttribute(panel, ATTR_TITLE, extended);
+    if (vp->title > 0) SetCtrlVal(panel, vp->title, extended);
 }
 
 void SetupViewPanel(ViewPanel *vp, double firstInterval) {
     const ViewTables &t = ViewTable(vp->view);
     int panel = *vp->handle;
-    if (CommType == 1) {
-        // On the bus the title says which instrument the values come from.
-        char title[160] = "", caption[80] = "", extended[260];
-        GetPanelAttribute(panel, ATTR_TITLE, title, sizeof title);
-        if (MainPanel > 0) GetCtrlVal(MainPanel, PANEL_ADDR_CAPTION, caption, sizeof caption);
-        TitleWithAddress(title, caption, DeviceAddr, extended, sizeof extended);
-        SetPanelAttribute(panel, ATTR_TITLE, extended);
-        if (vp->title > 0) SetCtrlVal(panel, vp->title, extended);
-    }
+    ShowBusTitle(vp);
     InitAnzeige();
     for (int k = 0; k < 3; ++k) {
         char caption[40];
@@ -185,7 +199,7 @@ void PrintViewPanel(ViewPanel *vp) {
 void CloseViewPanel(ViewPanel *vp) {
     int panel = *vp->handle;
     if (panel <= 0) return;
-    SetCtrlAttribute(panel, vp->timer, ATTR_ENABLED, 0);
+    if (vp->timer > 0) SetCtrlAttribute(panel, vp->timer, ATTR_ENABLED, 0);
     StopRecording(&vp->recording);
     CloseInterface();
     *vp->handle = 0;

@@ -8,7 +8,7 @@
 
 // The controls of a view panel that the shared steps use (0 where a view has none).
 struct ViewPanel {
-    int view;    // ViewId of its tables
+    int view;    // ViewId of its tables; -1 for a view without them (meters, logger, simulation)
     int kind;    // panel kind of the panel manager
     int *handle; // the global that holds its panel
     int timer, busy, title, date, time, print, record;
@@ -20,6 +20,15 @@ struct ViewPanel {
 // The view whose panel this is, or nullptr.
 ViewPanel *ViewOfPanel(int panel);
 void AddViewPanel(ViewPanel *vp);
+
+// The opening command's first steps: open the port and read the instrument's configuration
+// into Lese. 1 when the port is held; 0 after the step's message, with the port released.
+int OpenViewLink();
+// Hides the main panel and shows the view's panel (the view is registered for ViewOfPanel). 1
+// when it stands; 0 with the port released and the main panel shown again.
+int ShowViewPanel(ViewPanel *vp);
+// On the bus, extends the panel title (and the title field) with the device address.
+void ShowBusTitle(ViewPanel *vp);
 
 // The opening command's common steps: open the port, read the instrument's configuration into
 // Lese, hide the main panel, show the view's panel and restore the ratings of Lese. 1 when the

@@ -5,6 +5,10 @@
 extern int measdisp;   // instantaneous values, 0 while not shown
 extern int minmaxdisp; // min/max values
 extern int meandisp;   // mean values
+extern int meterdisp;  // energy meters
+extern int logdisp;    // logger
+extern int simdisp;    // output simulation
+extern int savelog;    // the logger view's save-to-file box at the last download
 
 // Registers the panel kinds of every view with the panel manager.
 void RegisterViews();
@@ -14,11 +18,20 @@ void RegisterViews();
 void CloseMeasView();
 void CloseMinMaxView();
 void CloseMeanView();
+void CloseMeterView();
+void CloseLoggerView();
+// Gives the outputs their functions back first (saying so when the instrument does not answer).
+void CloseSimulationView();
 
 // ---- menu commands ------------------------------------------------------------------------------
 void CmMeasDisplay(int menuBar, int menuItem, void *callbackData, int panel);
 void CmMinMaxDisplay(int menuBar, int menuItem, void *callbackData, int panel);
 void CmMeanValueDisplay(int menuBar, int menuItem, void *callbackData, int panel);
+void CmMetersDisplay(int menuBar, int menuItem, void *callbackData, int panel);
+// Opens the logger view; Error(6, 9) when the instrument logs nothing.
+void CmLoggerAcquisition(int menuBar, int menuItem, void *callbackData, int panel);
+// Puts the outputs into manual mode (asking first when that changes one) and opens the view.
+void CmSimulation(int menuBar, int menuItem, void *callbackData, int panel);
 
 // ---- instantaneous values -----------------------------------------------------------------------
 void InitMeasDisp();
@@ -60,3 +73,49 @@ int CmCopyViewValues(int panel, int control, int event, void *callbackData, int 
 // Starts a CSV recording of the view's reads (asks for the file), or stops the running one.
 int CmRecordView(int panel, int control, int event, void *callbackData, int eventData1,
                  int eventData2);
+
+// ---- energy meters ------------------------------------------------------------------------------
+void InitMetersDisp();
+int CmReadMeters(int panel, int control, int event, void *callbackData, int eventData1,
+                 int eventData2);
+// A meter's set box: while ticked, its field takes presets (within the display's digits).
+int CmMeterSetBox(int panel, int control, int event, void *callbackData, int eventData1,
+                  int eventData2);
+int CmMeterReset(int panel, int control, int event, void *callbackData, int eventData1,
+                 int eventData2);
+int CmMeterSet(int panel, int control, int event, void *callbackData, int eventData1,
+               int eventData2);
+int CmPrintMeters(int panel, int control, int event, void *callbackData, int eventData1,
+                  int eventData2);
+int CmMeterDone(int panel, int control, int event, void *callbackData, int eventData1,
+                int eventData2);
+
+// ---- logger -------------------------------------------------------------------------------------
+void InitLogger();
+void ShowLoggerStatus();
+int CmReadLogStatus(int panel, int control, int event, void *callbackData, int eventData1,
+                    int eventData2);
+int CmGetLoggerData(int panel, int control, int event, void *callbackData, int eventData1,
+                    int eventData2);
+int CmSelLoggerFile(int panel, int control, int event, void *callbackData, int eventData1,
+                    int eventData2);
+// The file dialog of the export; a cancel clears the save-to-file box. Returns its result.
+int SelectLoggerFile();
+// The time of the newest record, asked with the clock's time rounded down to the interval.
+long long AskLastLogTime();
+int ResetLogger(int panel, int control, int event, void *callbackData, int eventData1,
+                int eventData2);
+// The reset offered on the main panel: confirmation, then its own port hold.
+int ResetLoggerKonf(int panel, int control, int event, void *callbackData, int eventData1,
+                    int eventData2);
+int CmPrintLogger(int panel, int control, int event, void *callbackData, int eventData1,
+                  int eventData2);
+int CmCloseLogger(int panel, int control, int event, void *callbackData, int eventData1,
+                  int eventData2);
+
+// ---- output simulation --------------------------------------------------------------------------
+void InitSimulation();
+int SimDigout(int panel, int control, int event, void *callbackData, int eventData1,
+              int eventData2);
+int CmSimDone(int panel, int control, int event, void *callbackData, int eventData1,
+              int eventData2);

@@ -13,18 +13,12 @@
 #include "platform/serial/portmap.h"
 #include "sim_process.h"
 
+using simtest::Lines;
 using simtest::RunResult;
 using simtest::Sim;
 using simtest::TempDir;
 
 namespace {
-
-std::vector<std::string> Lines(const std::string &text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    return out;
-}
 
 // The caption of each line, up to the first tab.
 std::vector<std::string> Captions(const std::string &text) {

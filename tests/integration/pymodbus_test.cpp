@@ -1,5 +1,6 @@
 // The link against a Modbus RTU server nobody here wrote (pymodbus) on a pseudo-terminal:
-// functions 3, 16 and 8 and broadcasts, on the bus and on the direct connection.
+// functions 3, 16 and 8 and broadcasts, on the bus and on the direct connection, and the bus
+// search built on the function-8 probe.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "link/linksettings.h"
 #include "link/port.h"
 #include "link/report_console.h"
+#include "link/search.h"
 #include "platform/serial/portmap.h"
 
 namespace {
@@ -174,6 +176,54 @@ TEST_F(Pymodbus, ProbeAndBroadcastReachPresentUnits) {
         EXPECT_EQ(Lese.Display, 3) << unit;
         EXPECT_EQ(Lese.System, 1) << unit;
     }
+    EXPECT_EQ(Console_Report().errors, 0);
+}
+
+// pymodbus decodes our probe as "return query data" (function 8, sub-function 0) and sends it
+// back byte for byte: the frame is one an independent peer understands, and the echo Diagnose
+// accepts is the request itself.
+TEST_F(Pymodbus, ProbeIsAnsweredWithItsOwnEcho) {
+    struct Case {
+        const char *name;
+        int commType, address, answers;
+    } cases[] = {
+        {"unit on the bus", 1, 17, 1},    {"another unit on the bus", 1, 5, 1},
+        {"absent unit", 1, 18, 0},        {"highest address", 1, 247, 0},
+        {"direct connection", 0, 255, 1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        CloseInterface();
+        if (c.commType == 1) {
+            OpenBus(c.address);
+        } else {
+            CommType = 0;
+            ASSERT_EQ(InitInterface(1), 1);
+        }
+        std::memset(RecBuffer, 0, 8);
+        ASSERT_EQ(Diagnose(1, c.address), c.answers);
+        const unsigned char request[6] = {
+            static_cast<unsigned char>(c.address), 8, 0, 0, 0xAA, 0x55};
+        EXPECT_EQ(std::memcmp(SendBuffer, request, 6), 0);
+        if (c.answers) {
+            EXPECT_EQ(std::memcmp(RecBuffer, SendBuffer, 8), 0) << "an exact echo, CRC included";
+        }
+    }
+    EXPECT_EQ(Console_Report().errors, 0) << "a probe reports nothing";
+}
+
+// The search over 1..32 finds exactly the server's units there (255 lies beyond), lowest first.
+TEST_F(Pymodbus, BusSearchFindsExactlyTheServersUnits) {
+    CommType = 1;
+    Baudrate = 4;
+    Parity = 3;
+    for (int &slot : DevSearch) slot = 99; // what an earlier search left
+    ASSERT_EQ(SearchDevices(1, 32, nullptr, nullptr), 1);
+    EXPECT_EQ(CountKnownDevices(), 2);
+    EXPECT_EQ(DevSearch[0], 5);
+    EXPECT_EQ(DevSearch[1], 17);
+    EXPECT_EQ(DevSearch[2], 0);
+    EXPECT_EQ(Search_Result, 1);
     EXPECT_EQ(Console_Report().errors, 0);
 }
 

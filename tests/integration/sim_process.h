@@ -123,6 +123,14 @@ class TempDir {
     std::string path_;
 };
 
+// The lines of a text, without their line ends.
+inline std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
 inline std::string ReadFile(const std::string &path) {
     std::ifstream f(path, std::ios::binary);
     std::stringstream s;

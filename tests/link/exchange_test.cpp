@@ -211,6 +211,21 @@ TEST_F(LinkTest, ProbeAnswersOnlyForAPresentAddress) {
     EXPECT_EQ(Console_Report().errors, 0);
 }
 
+// Only the echo of this probe counts: a late echo of the address probed before, or an answer
+// with another address byte, would make a search list an instrument that is not there.
+TEST_F(LinkTest, ProbeCountsOnlyTheEchoOfItsOwnRequest) {
+    Open(1, 17);
+    peer->Script({PeerFault::OtherAddress});
+    EXPECT_EQ(Diagnose(1, 17), 0) << "an answer carrying another address";
+    EXPECT_EQ(Diagnose(1, 17), 1);
+
+    peer->SetLateMs(120); // after the answer time-out, but within the next probe's read
+    peer->Script({PeerFault::Late});
+    EXPECT_EQ(Diagnose(1, 17), 0) << "too late for its own probe";
+    EXPECT_EQ(Diagnose(1, 18), 0) << "the late echo of 17 is not an instrument at 18";
+    EXPECT_EQ(Diagnose(1, 17), 1);
+}
+
 TEST_F(LinkTest, OpenFailuresAreReportedAndLeaveThePortClosed) {
     mkdir("/tmp/kr7m-link-test-dir", 0700);
     struct Case {

@@ -112,7 +112,8 @@ TEST(CtlCommandLine, MistakesAreNamed) {
         {{"--device", device, "info"}, "--device needs a path of at most 255 characters"},
         {{"--no-rts=yes", "info"}, "--no-rts takes no value"},
         {{"--yes", "info"},
-         "--yes belongs to the commands that ask first (send-config, reset-minmax)"},
+         "--yes belongs to the commands that ask first (send-config, reset-minmax, reset-meters, "
+         "set-meter, logger reset, outputs)"},
         {{"--colour", "info"}, "unknown option '--colour'"},
     };
     for (const Case &c : cases) {

@@ -14,7 +14,6 @@
 #include "config/commands.h"
 #include "config/record.h"
 #include "views/display.h"
-#include "views/recordfile.h"
 #include "views/recording.h"
 #include "views/viewtables.h"
 
@@ -136,18 +135,6 @@ TEST_F(RecordingTest, UnwritablePlaceFailsWithAReasonAndKeepsNothing) {
     ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
     EXPECT_EQ(StartRecording(&r, VIEW_MEAS, folder.c_str()), 0);
     EXPECT_EQ(FilesInDir(), 1);
-}
-
-TEST_F(RecordingTest, FileOfLinesAppendsAfterItsFirstLine) {
-    std::string path = dir_ + "/lines.txt";
-    char error[200];
-    RecordFile *f = RecordFileCreate(path.c_str(), "first", error, sizeof error);
-    ASSERT_NE(f, nullptr) << error;
-    EXPECT_EQ(RecordFileAppend(f, "second"), 1);
-    EXPECT_EQ(RecordFileAppend(f, ""), 1);
-    RecordFileClose(f);
-    EXPECT_EQ(Slurp(path), "first\nsecond\n\n");
-    EXPECT_EQ(RecordFileAppend(nullptr, "x"), 0);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The three live views on real panels (offscreen) against kr7m-sim on a pseudo-terminal: opened
 // from the menu as the user does, with the fields read back from the panel.
-#include "app_fixture.h"
+#include "sim_view_fixture.h"
 
 #include <cmath>
 #include <csignal>
@@ -22,11 +22,7 @@
 
 namespace {
 
-double Now() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
+using viewtest::Now;
 
 struct ViewCase {
     const char *name;
@@ -48,60 +44,8 @@ const ViewCase kViews[] = {
      MEAN_CLOSE},
 };
 
-class ViewsTest : public apptest::ShellTest {
+class ViewsTest : public viewtest::SimShellTest {
   protected:
-    void StartSim(const std::vector<std::string> &extra = {}) {
-        link_ = dir_ + "/sim";
-        std::string sim = std::string(KR7M_BIN_DIR) + "/kr7m-sim";
-        pid_ = fork();
-        ASSERT_GE(pid_, 0);
-        if (pid_ == 0) {
-            std::vector<char *> argv{const_cast<char *>(sim.c_str()),
-                                     const_cast<char *>(link_.c_str())};
-            for (const std::string &a : extra) argv.push_back(const_cast<char *>(a.c_str()));
-            argv.push_back(nullptr);
-            int devnull = open("/dev/null", O_WRONLY);
-            if (devnull >= 0) dup2(devnull, 1);
-            execv(sim.c_str(), argv.data());
-            _exit(127);
-        }
-        struct stat st;
-        for (int i = 0; i < 100 && lstat(link_.c_str(), &st) != 0; ++i) usleep(50000);
-        ASSERT_EQ(lstat(link_.c_str(), &st), 0) << "the simulator did not come up";
-    }
-    void StartProgramOn(int commType, int address) {
-        apptest::WriteFile(IniPath(),
-                           "[Interface]\r\nCOMPort = 1\r\nCOMType = " + std::to_string(commType) +
-                               "\r\nDevAddr = " + std::to_string(address) +
-                               "\r\n\r\n[Ports]\r\nCOM1 = \"" + link_ + "\"\r\n\r\n");
-        ASSERT_EQ(StartProgram(0, nullptr), 0) << StartupError();
-    }
-    void SetUp() override {
-        ShellTest::SetUp();
-        StartSim();
-        StartProgramOn(0, 1);
-    }
-    void TearDown() override {
-        StopSim();
-        ShellTest::TearDown();
-    }
-    void StopSim() {
-        if (pid_ > 0) {
-            kill(pid_, SIGCONT);
-            kill(pid_, SIGTERM);
-            int st = 0;
-            waitpid(pid_, &st, 0);
-            pid_ = -1;
-        }
-    }
-    // Gives the instrument another connection type through its configuration block.
-    void SetConnection(int system) {
-        ASSERT_EQ(InitInterface(CommPort), 1);
-        ASSERT_EQ(Read(&Lese, ReadConfigBlock, 1), 1);
-        Lese.System = static_cast<uint8_t>(system);
-        ASSERT_EQ(Write(&Lese, WriteConfigBlock, 1, 0), 1);
-        CloseInterface();
-    }
     void SetValues(const std::string &lines) { apptest::WriteFile(link_ + ".values", lines); }
     // Opens a view from its menu item and waits for its first reading (the timer's first tick
     // comes at once).
@@ -125,16 +69,6 @@ class ViewsTest : public apptest::ShellTest {
         return panel;
     }
     void Tick(const ViewCase &v) { v.tick(*v.handle, v.timer, EVENT_TIMER_TICK, nullptr, 0, 0); }
-    std::string Text(int panel, int control) {
-        char text[64] = "";
-        GetCtrlVal(panel, control, text, sizeof text);
-        return text;
-    }
-    int Attr(int panel, int control, int attribute) {
-        int value = -1;
-        GetCtrlAttribute(panel, control, attribute, &value);
-        return value;
-    }
     // Every shown field as the formatting rule gives it for the values just read, and marked
     // fields red and bold.
     void ExpectFieldsMatch(const ViewCase &v, int panel) {
@@ -151,25 +85,6 @@ class ViewsTest : public apptest::ShellTest {
             EXPECT_EQ(Attr(panel, control, ATTR_TEXT_BOLD), texts[row].marked);
         }
     }
-    void ExpectBackOnMainPanel() {
-        int menu = 0;
-        GetPanelAttribute(BkgndPanel, ATTR_MENU_BAR_VISIBLE, &menu);
-        EXPECT_EQ(menu, 1);
-        int visible = 0;
-        GetPanelAttribute(MainPanel, ATTR_VISIBLE, &visible);
-        EXPECT_EQ(visible, 1);
-        EXPECT_EQ(GetActivePanel(), MainPanel);
-        EXPECT_EQ(CommPortOpen, 0) << "the view gave its port back";
-    }
-    void Screenshot(int panel, const std::string &name) {
-        const char *dir = getenv("KR7M_SCREENSHOT_DIR");
-        if (!dir || !*dir) return;
-        ProcessSystemEvents();
-        EXPECT_GE(SavePanelImage(panel, (std::string(dir) + "/" + name + ".png").c_str()), 0);
-    }
-
-    std::string link_;
-    pid_t pid_ = -1;
 };
 
 class EachView : public ViewsTest, public ::testing::WithParamInterface<std::tuple<int, int>> {};
@@ -386,6 +301,126 @@ TEST_F(ViewsTest, RecordsEveryReadAndCopiesTheValues) {
     std::string before = apptest::ReadFile(csv);
     UserCommit(panel, MEAS_CLOSE);
     EXPECT_EQ(apptest::ReadFile(csv), before) << "closing ends the recording";
+}
+
+// The trend follows the picked quantities read by read, leaves marked gaps for failed reads,
+// and a quantity picked later shows the reads it already has.
+TEST_F(ViewsTest, TrendFollowsThePickedQuantities) {
+    SetConnection(4);
+    const ViewCase &v = kViews[0];
+    int panel = Open(v);
+    ASSERT_GT(panel, 0);
+    const ViewTables &t = ViewTable(VIEW_MEAS);
+    Tick(v);
+    kill(pid_, SIGSTOP);
+    Tick(v);
+    kill(pid_, SIGCONT);
+    usleep(100000);
+    Tick(v);
+    // The opening read and three ticks, the second one failed.
+    double held = 0;
+    GetCtrlAttribute(panel, MEAS_TREND, ATTR_NUM_POINTS, &held);
+    ASSERT_EQ(held, 4);
+    double last[4];
+    int flags = -1;
+    double x = 0;
+    ASSERT_EQ(GetStripChartPoint(panel, MEAS_TREND, 3, &x, last, 4, &flags), 0);
+    EXPECT_EQ(flags, 0);
+    EXPECT_NEAR(x, static_cast<double>(time(nullptr)), 5);
+    const int defaults[4] = {19, 23, 27, 28};
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(last[k], t.values[defaults[k]]) << msd[defaults[k]].caption;
+    double failed[4];
+    ASSERT_EQ(GetStripChartPoint(panel, MEAS_TREND, 2, nullptr, failed, 4, &flags), 0);
+    EXPECT_EQ(flags, STRIP_POINT_FAILED);
+    for (double f : failed) EXPECT_TRUE(std::isnan(f)) << "a failed read leaves a gap";
+
+    // Names, units and scaling as the fields show them (500 V, 5 A, star: kW).
+    struct TraceCase {
+        int trace;
+        const char *name, *unit;
+        double scale;
+    } traces[] = {
+        {1, "P", "kW", 1e-3}, {2, "Q", "kvar", 1e-3}, {3, "S", "kVA", 1e-3}, {4, "f", "Hz", 1}};
+    for (const TraceCase &c : traces) {
+        char text[32];
+        GetTraceAttribute(panel, MEAS_TREND, c.trace, ATTR_TRACE_NAME, text, sizeof text);
+        EXPECT_STREQ(text, c.name);
+        GetTraceAttribute(panel, MEAS_TREND, c.trace, ATTR_TRACE_UNIT, text, sizeof text);
+        EXPECT_STREQ(text, c.unit);
+        double scale = 0;
+        GetTraceAttribute(panel, MEAS_TREND, c.trace, ATTR_TRACE_SCALE, &scale);
+        EXPECT_DOUBLE_EQ(scale, c.scale);
+    }
+    Screenshot(panel, "values_trend");
+
+    // Picking U12 for the first trace and none for the fourth: U12's past is there at once.
+    int index = 0;
+    ASSERT_EQ(GetIndexFromValue(panel, MEAS_TREND1, &index, 3), 0);
+    SetCtrlIndex(panel, MEAS_TREND1, index);
+    ASSERT_EQ(UserCommit(panel, MEAS_TREND1), 0);
+    SetCtrlIndex(panel, MEAS_TREND4, 0);
+    ASSERT_EQ(UserCommit(panel, MEAS_TREND4), 0);
+    GetCtrlAttribute(panel, MEAS_TREND, ATTR_NUM_POINTS, &held);
+    EXPECT_EQ(held, 4);
+    ASSERT_EQ(GetStripChartPoint(panel, MEAS_TREND, 3, nullptr, last, 4, nullptr), 0);
+    EXPECT_EQ(last[0], t.values[3]);
+    EXPECT_TRUE(std::isnan(last[3]));
+    int visible = 1;
+    GetTraceAttribute(panel, MEAS_TREND, 4, ATTR_TRACE_VISIBLE, &visible);
+    EXPECT_EQ(visible, 0);
+    char text[32];
+    GetTraceAttribute(panel, MEAS_TREND, 1, ATTR_TRACE_UNIT, text, sizeof text);
+    EXPECT_STREQ(text, "V");
+    // Reopened, the view starts a new trend.
+    UserCommit(panel, MEAS_CLOSE);
+    panel = Open(v);
+    GetCtrlAttribute(panel, MEAS_TREND, ATTR_NUM_POINTS, &held);
+    EXPECT_EQ(held, 1);
+    UserCommit(panel, MEAS_CLOSE);
+}
+
+// Each fitted view, shown in a window of a small screen's size, needs no more room than that:
+// every control it shows lies inside its designed area, and that area fits the screen.
+TEST_F(ViewsTest, EveryViewFitsASmallScreen) {
+    for (int type : {0, 4}) {
+        SetConnection(type);
+        for (const ViewCase &v : kViews) {
+            SCOPED_TRACE(std::string(v.name) + " type " + std::to_string(type));
+            int panel = Open(v);
+            ASSERT_GT(panel, 0);
+            int resource = 0;
+            GetPanelAttribute(panel, ATTR_RESOURCE_ID, &resource);
+            int designed = LoadPanel(0, MainResourceFile(), resource);
+            ASSERT_GT(designed, 0);
+            int width = 0, height = 0;
+            GetPanelAttribute(designed, ATTR_WIDTH, &width);
+            GetPanelAttribute(designed, ATTR_HEIGHT, &height);
+            DiscardPanel(designed);
+            // 1024 x 640, less a window title and a desktop's panel.
+            EXPECT_LE(width, 1020);
+            EXPECT_LE(height, 560);
+            int c = 0;
+            GetPanelAttribute(panel, ATTR_PANEL_FIRST_CTRL, &c);
+            for (; c > 0; GetCtrlAttribute(panel, c, ATTR_NEXT_CTRL, &c)) {
+                int kind = 0, visible = 0, top = 0, left = 0, w = 0, h = 0;
+                GetCtrlAttribute(panel, c, ATTR_CTRL_KIND, &kind);
+                GetCtrlAttribute(panel, c, ATTR_VISIBLE, &visible);
+                if (kind == CTRL_TIMER || !visible) continue;
+                GetCtrlAttribute(panel, c, ATTR_TOP, &top);
+                GetCtrlAttribute(panel, c, ATTR_LEFT, &left);
+                GetCtrlAttribute(panel, c, ATTR_WIDTH, &w);
+                GetCtrlAttribute(panel, c, ATTR_HEIGHT, &h);
+                char name[64] = "";
+                GetCtrlAttribute(panel, c, ATTR_CONSTANT_NAME, name, sizeof name);
+                EXPECT_LE(left + w, width) << name;
+                EXPECT_LE(top + h, height) << name;
+                EXPECT_GE(left, 0) << name;
+                EXPECT_GE(top, 0) << name;
+            }
+            UserCommit(panel, v.closeButton);
+        }
+    }
 }
 
 class BusViewsTest : public ViewsTest {

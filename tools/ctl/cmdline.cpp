@@ -50,6 +50,15 @@ Options:
   --save            scan: keep the instruments found as the configurator's list,
                     as its interface dialog does (with the scan's baud rate and
                     parity and the bus connection)
+  --records N       logger download: the newest N records (default: all)
+  --newest "YYYY-MM-DD HH:MM:SS"
+                    logger download: the time of the newest record (local time);
+                    without it the clock's time rounded down to the interval, as
+                    the view takes it; required in the logger mode that asks
+  --interval MM:SS  logger download: the time between two records; required when
+                    the instrument has none (external synchronisation, or 0)
+  --hold SECONDS    outputs: keep the states SECONDS (0..86400), then give the
+                    outputs their functions back; without it until Ctrl-C
   --help, -h        this text
   --version         the program's version
 
@@ -122,6 +131,25 @@ bool ReadOption(OptionReader &r, CtlOptions *o) {
         o->save = true;
         return r.Flag();
     }
+    if (r.Is("--records")) return r.Number(0, 65535, "a record count", &o->records);
+    if (r.Is("--newest")) {
+        std::string text;
+        if (!r.Text("a time \"YYYY-MM-DD HH:MM:SS\"", &text)) return false;
+        o->newest = ParseNewest(text);
+        if (o->newest < 0)
+            return r.Fail(NeedsMessage("--newest", "a time \"YYYY-MM-DD HH:MM:SS\"", text.c_str()));
+        return true;
+    }
+    if (r.Is("--interval")) {
+        std::string text;
+        if (!r.Text("an interval MM:SS", &text)) return false;
+        o->interval = ParseInterval(text);
+        if (o->interval <= 0)
+            return r.Fail(
+                NeedsMessage("--interval", "an interval MM:SS above 00:00", text.c_str()));
+        return true;
+    }
+    if (r.Is("--hold")) return r.Real(-1e-9, 86400, "seconds 0..86400", &o->hold);
     return r.Unknown();
 }
 
@@ -185,6 +213,14 @@ CommandLineAction ParseCtlCommandLine(int argc, const char *const *argv, CtlOpti
     }
     if (o->force && c.run != CmdSendConfig) {
         *error = "--force belongs to send-config";
+        return kBadUsage;
+    }
+    if ((o->records >= 0 || o->newest >= 0 || o->interval > 0) && c.run != CmdLoggerDownload) {
+        *error = "--records, --newest and --interval belong to logger download";
+        return kBadUsage;
+    }
+    if (o->hold >= 0 && c.run != CmdOutputs) {
+        *error = "--hold belongs to outputs";
         return kBadUsage;
     }
     if (o->yes && !(c.flags & kCtlAsks)) {

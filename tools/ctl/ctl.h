@@ -28,10 +28,14 @@ struct CtlOptions {
     bool noRts = false;
     bool yes = false;
     bool force = false; // send-config: send a file whose values had to be brought into range
-    double watch = 0;   // --watch: seconds between reads of a read-out; 0 reads once
-    std::string csv;    // --csv: recording of a read-out's reads; "" none
-    int range = 0;      // scan: highest address searched, 32 or 247; 0 not given (32)
-    bool save = false;  // scan: write the list into the settings file
+    double watch = 0;      // --watch: seconds between reads of a read-out; 0 reads once
+    std::string csv;       // --csv: recording of a read-out's reads; "" none
+    int range = 0;         // scan: highest address searched, 32 or 247; 0 not given (32)
+    bool save = false;     // scan: write the list into the settings file
+    int records = -1;      // logger download: records to read; -1 all
+    long long newest = -1; // logger download: time of the newest record; -1 not given
+    int interval = 0;      // logger download: seconds between records; 0 not given
+    double hold = -1;      // outputs: seconds to keep the states; -1 until interrupted
     const CtlCommand *command = nullptr;
     std::vector<std::string> args; // the command's arguments
 };
@@ -91,6 +95,31 @@ int CmdValues(const CtlOptions &options);
 int CmdMinMax(const CtlOptions &options);
 int CmdMean(const CtlOptions &options);
 int CmdResetMinMax(const CtlOptions &options);
+// A bit mask lo..hi, decimal or 0x hex; false for anything else.
+bool ParseMask(const std::string &text, long lo, long hi, long *mask);
 // The reset mask of reset-minmax: 0..255, decimal or 0x hex; "" when it will do.
 std::string CheckResetMask(const std::vector<std::string> &args);
 int CmdScan(const CtlOptions &options);
+
+int CmdMeters(const CtlOptions &options);
+int CmdResetMeters(const CtlOptions &options);
+int CmdSetMeter(const CtlOptions &options);
+int CmdLoggerStatus(const CtlOptions &options);
+int CmdLoggerDownload(const CtlOptions &options);
+int CmdLoggerReset(const CtlOptions &options);
+int CmdOutputs(const CtlOptions &options);
+// Argument checks of those commands: "" when the arguments will do.
+std::string CheckMeterMask(const std::vector<std::string> &args);
+std::string CheckSetMeter(const std::vector<std::string> &args);
+std::string CheckOutputs(const std::vector<std::string> &args);
+// "N=on" / "N=off" for output N (1 or 2); false for anything else.
+bool ParseOutputState(const std::string &text, int *output, int *on);
+// "YYYY-MM-DD HH:MM:SS" as local time, or -1; "MM:SS" as seconds above 0, or 0.
+long long ParseNewest(const std::string &text);
+int ParseInterval(const std::string &text);
+
+// Ctrl-C and SIGTERM end a waiting command cleanly instead of killing it: CatchInterrupts
+// installs the handlers, Interrupted tells whether one came, PauseUnlessInterrupted sleeps.
+void CatchInterrupts();
+bool Interrupted();
+void PauseUnlessInterrupted(double seconds);

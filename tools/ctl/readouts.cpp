@@ -21,21 +21,6 @@
 
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
-
-void OnInterrupt(int) {
-    g_interrupted = 1;
-}
-
-// Sleeps `seconds` unless a signal ends the wait first.
-void Pause(double seconds) {
-    timespec ts;
-    ts.tv_sec = static_cast<time_t>(seconds);
-    ts.tv_nsec = static_cast<long>((seconds - static_cast<double>(ts.tv_sec)) * 1e9);
-    while (!g_interrupted && nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
-}
-
 int RunReadout(const CtlOptions &o, int view) {
     if (!InitInterface(CommPort)) return kExitFailure;
     if (!LeseKonfiguration()) {
@@ -50,14 +35,10 @@ int RunReadout(const CtlOptions &o, int view) {
         return kExitFailure;
     }
     if (view == VIEW_MEAS) FlushInterfaceQueues();
-    struct sigaction sa {};
-    sa.sa_handler = OnInterrupt;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
+    CatchInterrupts();
 
     int result = kExitOk;
-    for (int reads = 0; !g_interrupted; ++reads) {
+    for (int reads = 0; !Interrupted(); ++reads) {
         if (reads > 0) std::printf("\n");
         DisplayText texts[40];
         // Unlike the views' silent periodic read, the failure is said on standard error.
@@ -75,24 +56,51 @@ int RunReadout(const CtlOptions &o, int view) {
             break;
         }
         if (o.watch <= 0) break;
-        Pause(o.watch);
+        PauseUnlessInterrupted(o.watch);
     }
     StopRecording(&recording);
     CloseInterface();
     return result;
 }
 
-bool ParseMask(const std::string &text, long *mask) {
+} // namespace
+
+bool ParseMask(const std::string &text, long lo, long hi, long *mask) {
     if (text.empty()) return false;
     char *end = nullptr;
     errno = 0;
     long v = std::strtol(text.c_str(), &end, 0);
-    if (errno || *end || v < 0 || v > 255) return false;
+    if (errno || *end || v < lo || v > hi) return false;
     *mask = v;
     return true;
 }
 
+namespace {
+volatile std::sig_atomic_t g_interrupted = 0;
+void OnInterrupt(int) {
+    g_interrupted = 1;
+}
 } // namespace
+
+void CatchInterrupts() {
+    struct sigaction sa {};
+    sa.sa_handler = OnInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+bool Interrupted() {
+    return g_interrupted != 0;
+}
+
+void PauseUnlessInterrupted(double seconds) {
+    timespec ts;
+    ts.tv_sec = static_cast<time_t>(seconds);
+    ts.tv_nsec = static_cast<long>((seconds - static_cast<double>(ts.tv_sec)) * 1e9);
+    while (!g_interrupted && nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
 
 int CmdValues(const CtlOptions &o) {
     return RunReadout(o, VIEW_MEAS);
@@ -108,13 +116,13 @@ int CmdMean(const CtlOptions &o) {
 
 std::string CheckResetMask(const std::vector<std::string> &args) {
     long mask = 0;
-    if (ParseMask(args[0], &mask)) return "";
+    if (ParseMask(args[0], 0, 255, &mask)) return "";
     return NeedsMessage("reset-minmax", "a mask 0..255 (decimal or 0x hex)", args[0].c_str());
 }
 
 int CmdResetMinMax(const CtlOptions &o) {
     long mask = 0;
-    ParseMask(o.args[0], &mask);
+    ParseMask(o.args[0], 0, 255, &mask);
     Console_SetAnswer(o.yes ? kConsoleAnswerYes : kConsoleAnswerAsk);
     if (!Warnung(3, 3)) {
         std::fprintf(stderr, "Not confirmed: nothing was reset.\n");

@@ -45,6 +45,19 @@ const CtlCommand kCtlCommands[] = {
     {"reset-minmax", "MASK", 1, 1, kCtlAsks, CheckResetMask, CmdResetMinMax,
      "reset the min/max groups of MASK (bits 0..7, e.g. 0x0A)"},
     {"scan", "", 0, 0, 0, nullptr, CmdScan, "search the bus for instruments (--range, --save)"},
+    {"meters", "", 0, 0, 0, nullptr, CmdMeters,
+     "the eight energy meters as the view shows them, and the active rate"},
+    {"reset-meters", "MASK", 1, 1, kCtlAsks, CheckMeterMask, CmdResetMeters,
+     "reset the meters of MASK to zero (bit i = meter i + 1, e.g. 0x11)"},
+    {"set-meter", "N VALUE", 2, 2, kCtlAsks, CheckSetMeter, CmdSetMeter,
+     "preset meter N (1..8) to VALUE in the unit the view shows"},
+    {"logger status", "", 0, 0, 0, nullptr, CmdLoggerStatus,
+     "what the logger logs and holds: mode, interval, records, time span"},
+    {"logger download", "FILE", 1, 1, 0, nullptr, CmdLoggerDownload,
+     "the newest records into FILE as the view exports them (--records, --newest, --interval)"},
+    {"logger reset", "", 0, 0, kCtlAsks, nullptr, CmdLoggerReset, "clear the logger's memory"},
+    {"outputs", "N=on|off...", 1, 2, kCtlAsks, CheckOutputs, CmdOutputs,
+     "switch outputs by hand in manual mode (--hold), then give them back their functions"},
 };
 const int kCtlCommandCount = static_cast<int>(sizeof kCtlCommands / sizeof kCtlCommands[0]);
 

@@ -1,5 +1,5 @@
 // Fault rules: "KIND[=MS][:WHEN],..." with KIND drop, crc, short or late and WHEN
-// every=N, first=N or p=P (no WHEN: every answer).
+// every=N, first=N, p=P or at=N[-M] (no WHEN: every answer).
 #include "sim/fault.h"
 
 #include <cerrno>
@@ -26,6 +26,18 @@ bool ParseLong(const std::string &text, long lo, long hi, long *out) {
     if (errno || *end || v < lo || v > hi) return false;
     *out = v;
     return true;
+}
+
+// "N" or "N-M" with 1 <= N <= M: the requests a rule spoils.
+bool ParseSpan(const std::string &text, long *from, long *to) {
+    size_t dash = text.find('-');
+    if (dash == std::string::npos) {
+        if (!ParseLong(text, 1, 1000000000, from)) return false;
+        *to = *from;
+        return true;
+    }
+    return ParseLong(text.substr(0, dash), 1, 1000000000, from) &&
+           ParseLong(text.substr(dash + 1), *from, 1000000000, to);
 }
 
 bool ParseProbability(const std::string &text, double *out) {
@@ -78,8 +90,10 @@ bool ParseRule(const std::string &item, FaultRule &rule, std::string &error) {
         rule.when = FaultRule::First;
     else if (key == "p" && ParseProbability(value, &rule.p))
         rule.when = FaultRule::Random;
+    else if (key == "at" && ParseSpan(value, &rule.n, &rule.last))
+        rule.when = FaultRule::At;
     else {
-        error = "bad condition \"" + when + "\" (every=N, first=N, p=0..1)";
+        error = "bad condition \"" + when + "\" (every=N, first=N, p=0..1, at=N or at=N-M)";
         return false;
     }
     return true;
@@ -117,6 +131,9 @@ FaultKind NextFault(FaultPlan &plan, int *delayMs) {
             break;
         case FaultRule::Random:
             fires = NextRandom(plan.rng) < r.p;
+            break;
+        case FaultRule::At:
+            fires = k >= r.n && k <= r.last;
             break;
         }
         if (fires) {

@@ -10,8 +10,9 @@ enum class FaultKind { None, Drop, BadCrc, Short, Late };
 
 struct FaultRule {
     FaultKind kind = FaultKind::None;
-    enum { Every, First, Random } when = Every;
-    long n = 1;        // Every: each n-th request; First: the first n requests
+    enum { Every, First, Random, At } when = Every;
+    long n = 1;        // Every: each n-th request; First: the first n requests; At: from n
+    long last = 0;     // At: up to this request
     double p = 0;      // Random: probability per request
     int delayMs = 500; // Late: how long the answer is held back
 };

@@ -118,6 +118,7 @@ uint16_t RegisterValue(const SimInstrument &inst, int r) {
 // One count stands for 10^s Wh, s chosen from the rated power so the meters run for years
 // before they wrap. When the ratings change the counts are converted to the new unit.
 void UpdateMeterScale(SimInstrument &inst) {
+    if (inst.meterScaleFixed) return;
     double up, us, ip, is;
     SimRatings(inst, &up, &us, &ip, &is);
     double sr = 1.7320508 * up * ip;
@@ -180,6 +181,7 @@ unsigned SimDigOut(const SimInstrument &inst, int output) {
 
 unsigned SimStatusWord(const SimInstrument &inst) {
     unsigned w = inst.outputs;
+    if (inst.fixedRate) return w | (inst.fixedRate == 2 ? kStatusRate2 : 0u);
     // With tariff switching selected the instrument changes rate every minute.
     if ((SimEnergyControl(inst) & 0x40) && static_cast<long>(inst.now / 60.0) % 2 == 1)
         w |= kStatusRate2;
@@ -249,6 +251,36 @@ void SimInit(SimInstrument &inst, const SimIdentity &id, int address) {
     SimLoadConfig(inst, r);
 
     SimAdvanceTo(inst, 0);
+}
+
+void SimApplySettings(SimInstrument &inst, const SimSettings &set) {
+    uint16_t &logger = inst.config[539 - kRegConfig];
+    uint16_t &r537 = inst.config[537 - kRegConfig];
+    uint16_t &r538 = inst.config[538 - kRegConfig];
+    if (set.loggerChannels >= 0) {
+        logger = static_cast<uint16_t>(logger & ~(kLogActive | kLogReactive));
+        if (set.loggerChannels & 1) logger |= kLogActive;
+        if (set.loggerChannels & 2) logger |= kLogReactive;
+    }
+    if (set.loggerMode >= 0) {
+        logger = static_cast<uint16_t>(logger & ~0x0300u);
+        if (set.loggerMode == 2) logger |= 0x0200;
+        if (set.loggerMode == 3) logger |= 0x0100;
+    }
+    if (set.interval >= 0) {
+        unsigned ec = r538 & 0x40; // the tariff bit stays
+        ec |= set.interval >= 64 ? 0x80u | 15u : static_cast<unsigned>(set.interval);
+        r538 = static_cast<uint16_t>((r538 & 0xFF00) | ec);
+    }
+    if (set.digOut[0] >= 0) r537 = static_cast<uint16_t>((r537 & 0xFF00) | (set.digOut[0] & 0xFF));
+    if (set.digOut[1] >= 0)
+        r538 = static_cast<uint16_t>((r538 & 0x00FF) | (set.digOut[1] & 0xFF) << 8);
+    if (set.rate == 1 || set.rate == 2) inst.fixedRate = set.rate;
+    if (set.fixMeterScale) {
+        inst.meterScale = static_cast<int16_t>(set.meterScale);
+        inst.meterScaleFixed = true;
+    }
+    RestartInterval(inst);
 }
 
 int SimReadRegisters(SimInstrument &inst, int start, int count, uint16_t *out) {

@@ -78,7 +78,9 @@ struct SimInstrument {
     uint32_t meters[kMeterCount] = {};
     double meterFrac[kMeterCount] = {}; // parts of a count not yet counted
     int16_t meterScale = 0;
-    unsigned outputs = 0; // kStatusOut1 | kStatusOut2 as commanded
+    bool meterScaleFixed = false; // set by hand: the ratings no longer choose it
+    int fixedRate = 0;            // 1 or 2 set by hand; 0: the tariff switching decides
+    unsigned outputs = 0;         // kStatusOut1 | kStatusOut2 as commanded
 
     std::vector<float> logger;    // values, oldest first
     std::vector<uint16_t> failed; // register numbers of failed values
@@ -95,6 +97,18 @@ void SimInit(SimInstrument &inst, const SimIdentity &id, int address);
 // Replaces the configuration block by that of a record (transformer ratings already in their
 // mantissa/exponent fields); keeps the instrument's own address on a bus.
 void SimLoadConfig(SimInstrument &inst, const record &rec);
+// Settings of the configuration made by hand (the simulator's options); a negative value
+// leaves a setting as it is.
+struct SimSettings {
+    int loggerChannels = -1;  // bit 0 active, bit 1 reactive power
+    int loggerMode = -1;      // 1, 2, or 3: mode 1 with the newest record's time asked
+    int interval = -1;        // minutes 0..63, 64: external synchronisation
+    int digOut[2] = {-1, -1}; // output function bytes
+    bool fixMeterScale = false;
+    int meterScale = 0;
+    int rate = 0; // 1 or 2: that rate always
+};
+void SimApplySettings(SimInstrument &inst, const SimSettings &settings);
 // Fills the logger with `records` records, one interval apart, ending now; `failedRecords` are
 // indices (0 = oldest) of records whose values are marked failed.
 void SimFillLogger(SimInstrument &inst, int records, const std::vector<int> &failedRecords);

@@ -64,6 +64,15 @@ int main(int argc, char **argv) {
         SimInstrument inst;
         SimInit(inst, o.id, address);
         if (haveConfig) SimLoadConfig(inst, initial);
+        SimSettings set;
+        set.loggerChannels = o.loggerChannels;
+        set.loggerMode = o.loggerMode;
+        set.interval = o.interval;
+        if (o.digOut.size() == 2) set.digOut[0] = o.digOut[0], set.digOut[1] = o.digOut[1];
+        set.fixMeterScale = o.meterScale != kNoSetting;
+        set.meterScale = o.meterScale;
+        set.rate = o.rate;
+        SimApplySettings(inst, set);
         SimFillLogger(inst, o.loggerRecords, o.failedRecords);
         inst.overrides = o.overrides;
         bus.units.push_back(inst);

@@ -35,6 +35,19 @@ Options:
                          answer (default 5)
   --logger-records N     records in the logger at start (default 96)
   --logger-failed LIST   record numbers (0 = oldest) whose values are marked failed
+  --logger WHAT          logged quantities: active, reactive, both or none
+                         (default both)
+  --logger-mode M        logger mode 1, 2, or ask (mode 1 with the newest record's
+                         time asked at a download)
+  --interval MIN         synchronisation interval 0..63 minutes, or external
+                         (default 15); 0 and external leave the logger's interval
+                         to the user, and the filled records 15 minutes apart
+  --meter-scale S        meter scale -9..9 (one count = 10^S Wh), fixed; without it
+                         the rated power chooses it
+  --rate 1|2             the active rate (status bit 2) is always that one; without
+                         it the rate changes every minute with tariff switching
+  --digout B1,B2         output function bytes (0..255; 128 and more: manual mode);
+                         default 128,128
   --set "WHAT INDEX VALUE"
                          report a value as given instead of the measured one (may
                          be given more than once): WHAT is values, minmax or mean,
@@ -57,6 +70,7 @@ Fault rules: one or more rules separated by commas,
   WHEN  every=N    every N-th answered request (the default is every one)
         first=N    the first N answered requests
         p=P        each answered request with probability P (0..1)
+        at=N[-M]   the N-th answered request (up to the M-th)
 Answered requests are counted from 1 across all instruments; the first rule that
 fires decides. Examples: --fault drop:every=3   --fault crc:first=2,late=300:p=0.1
 
@@ -80,6 +94,8 @@ Exit status: 0 after a signal, 1 when the line fails, 2 for bad options.
 )";
 
 const OptionWord kRatedCurrents[] = {{"1", 100}, {"5", 500}};
+const OptionWord kLoggerWhat[] = {{"none", 0}, {"active", 1}, {"reactive", 2}, {"both", 3}};
+const OptionWord kLoggerModes[] = {{"1", 1}, {"2", 2}, {"ask", 3}};
 
 bool ReadOption(OptionReader &r, SimOptions *o) {
     long n = 0;
@@ -137,6 +153,30 @@ bool ReadOption(OptionReader &r, SimOptions *o) {
         return true;
     }
     if (r.Is("--values")) return r.Text("a control file", &o->valuesPath);
+    if (r.Is("--logger"))
+        return r.Word(kLoggerWhat, 4, "active, reactive, both or none", &o->loggerChannels);
+    if (r.Is("--logger-mode"))
+        return r.Word(kLoggerModes, 3, "a logger mode 1, 2 or ask", &o->loggerMode);
+    if (r.Is("--interval")) {
+        if (!r.Text("minutes 0..63 or external", &text)) return false;
+        long minutes = 0;
+        if (text == "external") {
+            o->interval = 64;
+        } else if (ParseNumber(text, 0, 63, &minutes)) {
+            o->interval = static_cast<int>(minutes);
+        } else {
+            return r.Fail(NeedsMessage("--interval", "minutes 0..63 or external", text.c_str()));
+        }
+        return true;
+    }
+    if (r.Is("--rate")) return r.Number(1, 2, "a rate", &o->rate);
+    if (r.Is("--meter-scale")) return r.Number(-9, 9, "a meter scale", &o->meterScale);
+    if (r.Is("--digout")) {
+        o->digOut.clear();
+        if (!r.List(0, 255, "output function bytes", &o->digOut)) return false;
+        if (o->digOut.size() != 2) return r.Fail("--digout needs two output function bytes");
+        return true;
+    }
     if (r.Is("--logger-failed"))
         return r.List(0, kLoggerCapacity, "record numbers", &o->failedRecords);
     return r.Unknown();

@@ -18,7 +18,8 @@ struct ReplaceFileRec {
     bool existed = false;
     struct stat old {}; // the target as it was when the replacement started
     std::string buffer;
-    int failure = 0; // the first failure; sticks until commit or abandon
+    int failure = 0;     // the first failure; sticks until commit or abandon
+    bool placed = false; // the new file stands under the target's name already
 };
 
 namespace {
@@ -207,7 +208,23 @@ void Discard(ReplaceFileRec *rf) {
         lastError += " (the temporary file " + rf->temp + " is left behind)";
 }
 
-int Finish(ReplaceFileRec *rf) {
+int SyncFile(ReplaceFileRec *rf) {
+    while (fsync(rf->fd) != 0)
+        if (errno != EINTR) return Fail(CodeOfErrno(errno), rf->path, "cannot write", errno);
+    return 0;
+}
+
+int CloseFile(ReplaceFileRec *rf) {
+    int fd = rf->fd;
+    rf->fd = -1;
+    if (close(fd) != 0) return Fail(CodeOfErrno(errno), rf->path, "cannot write", errno);
+    return 0;
+}
+
+// Renames the complete, synced new file over the target. With `keepOpen` the handle stays for
+// further writes; otherwise the file is closed first, so that a failing close (a full disk on
+// some network file systems) still leaves the old target.
+int PutInPlace(ReplaceFileRec *rf, bool keepOpen) {
     if (rf->failure != 0) return rf->failure;
     int rc = Drain(rf);
     if (rc != 0) return rc;
@@ -221,15 +238,13 @@ int Finish(ReplaceFileRec *rf) {
             if ((rc = MatchTarget(rf, st)) != 0) return rc;
         }
     }
-    while (fsync(rf->fd) != 0)
-        if (errno != EINTR) return Fail(CodeOfErrno(errno), rf->path, "cannot write", errno);
-    int fd = rf->fd;
-    rf->fd = -1;
-    if (close(fd) != 0) return Fail(CodeOfErrno(errno), rf->path, "cannot write", errno);
+    if ((rc = SyncFile(rf)) != 0) return rc;
+    if (!keepOpen && (rc = CloseFile(rf)) != 0) return rc;
     // The target is replaced in one step, and only once the new file is complete on disk.
     if (rename(rf->temp.c_str(), rf->target.c_str()) != 0)
         return Fail(CodeOfErrno(errno), rf->path, "cannot replace", errno);
     rf->temp.clear();
+    rf->placed = true;
     // Make the rename itself durable. The new file is complete and in place already, so a
     // folder that cannot be synced (some file systems refuse) is no failure of the replacement.
     int dfd = open(FolderOf(rf->target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -238,6 +253,15 @@ int Finish(ReplaceFileRec *rf) {
         close(dfd);
     }
     return 0;
+}
+
+int Finish(ReplaceFileRec *rf) {
+    if (!rf->placed) return PutInPlace(rf, false);
+    if (rf->failure != 0) return rf->failure;
+    int rc = Drain(rf);
+    if (rc == 0) rc = SyncFile(rf);
+    if (rc == 0) rc = CloseFile(rf);
+    return rc;
 }
 
 } // namespace
@@ -317,6 +341,31 @@ int ReplaceFile_Commit(ReplaceFile rf) {
     if (rf->fd >= 0) close(rf->fd);
     delete rf;
     return rc;
+}
+
+int ReplaceFile_Place(ReplaceFile rf) {
+    if (rf == nullptr) return REPLACE_BAD_ARGUMENT;
+    if (rf->placed || rf->failure != 0) return rf->failure;
+    try {
+        rf->failure = PutInPlace(rf, true);
+    } catch (const std::bad_alloc &) {
+        rf->failure = REPLACE_NO_MEMORY;
+    }
+    return rf->failure;
+}
+
+int ReplaceFile_Flush(ReplaceFile rf) {
+    if (rf == nullptr) return REPLACE_BAD_ARGUMENT;
+    if (rf->failure != 0) return rf->failure;
+    // A placed file that cannot take the whole of what was buffered (a full disk) is cut back
+    // to where it was, so that it ends with the last complete piece, not part of one.
+    off_t before = rf->placed ? lseek(rf->fd, 0, SEEK_CUR) : -1;
+    rf->failure = Drain(rf);
+    if (rf->failure != 0 && before >= 0) static_cast<void>(ftruncate(rf->fd, before));
+    // Only the data: the size and times follow with the next write or the close.
+    while (rf->failure == 0 && fdatasync(rf->fd) != 0)
+        if (errno != EINTR) rf->failure = Fail(CodeOfErrno(errno), rf->path, "cannot write", errno);
+    return rf->failure;
 }
 
 void ReplaceFile_Abandon(ReplaceFile rf) {

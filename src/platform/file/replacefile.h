@@ -50,8 +50,21 @@ int ReplaceFile_WriteText(ReplaceFile file, const char *text);
 int ReplaceFile_Commit(ReplaceFile file);
 
 // Drops the new contents: removes the temporary file, leaves the target alone, releases the
-// handle. A null handle is ignored.
+// handle. A null handle is ignored. After ReplaceFile_Place the target is the new file already;
+// then this only closes it.
 void ReplaceFile_Abandon(ReplaceFile file);
+
+// For files that grow over time (recordings): puts what has been written so far in place of the
+// target, as a commit does, but keeps the handle, so that later writes go on into the file now
+// under the target's name. The target is thus replaced by a complete file at once and never
+// shows half of one. After it, ReplaceFile_Commit only syncs and closes. A second call does
+// nothing. On failure the target is exactly the old file; the failure sticks as a write's does.
+int ReplaceFile_Place(ReplaceFile file);
+
+// Writes what is buffered and syncs the file's data to disk, so that everything written before
+// the call survives a crash or a power cut (for a placed file: in the target). Returns 0 or a
+// failure code, which sticks.
+int ReplaceFile_Flush(ReplaceFile file);
 
 // Replaces `path` with `size` bytes of `data` in one call (open, write, commit).
 int ReplaceFile_WithBuffer(const char *path, const void *data, size_t size,

@@ -293,6 +293,10 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value) {
     int err = 0;
     CtrlRec *c = LookupCtrl(panel, control, &err);
     if (!c) return err;
+    if (c->kind == CTRL_STRIP_CHART) {
+        int rc = StripChartSetAttribute(c, attribute, static_cast<double>(value));
+        if (rc != UIE_BAD_ATTRIBUTE) return rc;
+    }
     switch (attribute) {
     case ATTR_DIMMED:
         c->dimmed = value != 0;
@@ -416,6 +420,10 @@ int SetCtrlAttribute(int panel, int control, int attribute, double value) {
     int err = 0;
     CtrlRec *c = LookupCtrl(panel, control, &err);
     if (!c) return err;
+    if (c->kind == CTRL_STRIP_CHART) {
+        int rc = StripChartSetAttribute(c, attribute, value);
+        if (rc != UIE_BAD_ATTRIBUTE) return rc;
+    }
     switch (attribute) {
     case ATTR_CTRL_VAL:
         return SetNumber(c, value);
@@ -467,6 +475,10 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char *text) {
     int err = 0;
     CtrlRec *c = LookupCtrl(panel, control, &err);
     if (!c) return err;
+    if (c->kind == CTRL_STRIP_CHART && text) {
+        int rc = StripChartSetAttribute(c, attribute, text);
+        if (rc != UIE_BAD_ATTRIBUTE) return rc;
+    }
     if (!text) return UIE_MISSING_ARGUMENT;
     switch (attribute) {
     case ATTR_LABEL_TEXT:
@@ -499,6 +511,14 @@ int GetCtrlAttribute(int panel, int control, int attribute, int *value) {
     int err = 0;
     CtrlRec *c = LookupCtrl(panel, control, &err);
     if (!c) return err;
+    if (c->kind == CTRL_STRIP_CHART) {
+        double v = 0;
+        int rc = StripChartGetAttribute(c, attribute, &v);
+        if (rc != UIE_BAD_ATTRIBUTE) {
+            *value = static_cast<int>(v);
+            return rc;
+        }
+    }
     PanelRec *p = FindPanel(panel);
     switch (attribute) {
     case ATTR_DIMMED:
@@ -599,6 +619,10 @@ int GetCtrlAttribute(int panel, int control, int attribute, double *value) {
     int err = 0;
     CtrlRec *c = LookupCtrl(panel, control, &err);
     if (!c) return err;
+    if (c->kind == CTRL_STRIP_CHART) {
+        int rc = StripChartGetAttribute(c, attribute, value);
+        if (rc != UIE_BAD_ATTRIBUTE) return rc;
+    }
     switch (attribute) {
     case ATTR_MIN_VALUE:
         *value = c->minVal;
@@ -627,6 +651,10 @@ int GetCtrlAttribute(int panel, int control, int attribute, char *text, int size
     int err = 0;
     CtrlRec *c = LookupCtrl(panel, control, &err);
     if (!c) return err;
+    if (c->kind == CTRL_STRIP_CHART) {
+        int rc = StripChartGetAttribute(c, attribute, text, size);
+        if (rc != UIE_BAD_ATTRIBUTE) return rc;
+    }
     switch (attribute) {
     case ATTR_LABEL_TEXT:
         return CopyOut(c->labelText, text, size);

@@ -239,8 +239,8 @@ int SetPrintAttribute(int attribute, const char *text) {
 int PrintPanel(int panel) {
     PanelRec *p = FindPanel(panel);
     if (!p || !p->window) return UIE_BAD_HANDLE;
-    // A panel that scrolls prints whole: its client, not the part the window shows.
-    QWidget *w = p->client && p->client != p->window ? p->client.data() : p->window.data();
+    // A child panel prints whole, also the part its window scrolls out of sight.
+    QWidget *w = p->main || p->popupKind ? p->window.data() : p->client.data();
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(g_printLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     printer.setDocName(p->window->property("kr7mTitle").toString());
@@ -318,7 +318,8 @@ int SavePanelImage(int panel, const char *pngPath) {
     PanelRec *p = FindPanel(panel);
     if (!p || !p->window) return UIE_BAD_HANDLE;
     if (!pngPath || !*pngPath) return UIE_MISSING_ARGUMENT;
-    QPixmap pix = p->window->grab();
+    // As printed: a child panel whole, also what its window scrolls out of sight.
+    QPixmap pix = (p->main || p->popupKind ? p->window.data() : p->client.data())->grab();
     if (pix.isNull() || !pix.save(Q(pngPath), "PNG")) {
         SetLastError(std::string(pngPath) + ": cannot write the picture");
         return UIE_FILE_NOT_FOUND;

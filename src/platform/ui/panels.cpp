@@ -207,28 +207,27 @@ int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId) {
         w->resize(width, height);
     } else {
         // A child panel lives in its parent's window; its position counts from the top-left
-        // of the parent's content, menu bar included.
-        auto *f = new QFrame(parent->window);
-        f->setAutoFillBackground(true);
-        p->window = f;
-        p->client = f;
+        // of the parent's content, menu bar included. Its controls stand on a client of at
+        // least the designed size: when the panel is made smaller than that (a small screen),
+        // it scrolls instead of cutting off what lies right or below.
+        auto *area = new QScrollArea(parent->main ? parent->window.data() : parent->client.data());
+        area->setFrameStyle(QFrame::NoFrame);
+        area->setAutoFillBackground(true);
+        auto *client = new QWidget;
+        client->setAutoFillBackground(true);
+        client->setMinimumSize(width, height);
+        area->setWidget(client);
+        area->setWidgetResizable(true);
         if (def->attrs.Bool("scroll", false)) {
-            // The controls keep their designed places on a client of the designed size: a
-            // smaller panel scrolls over it, a larger one shows it in the middle.
-            auto *area = new QScrollArea(f);
-            area->setFrameShape(QFrame::NoFrame);
-            area->setAlignment(Qt::AlignCenter);
-            area->setWidgetResizable(false);
-            auto *client = new QWidget;
+            // Larger than designed, the controls stand in the middle instead of the top left.
             client->setFixedSize(width, height);
-            area->setWidget(client);
-            auto *box = new QVBoxLayout(f);
-            box->setContentsMargins(0, 0, 0, 0);
-            box->addWidget(area);
-            p->client = client;
+            area->setWidgetResizable(false);
+            area->setAlignment(Qt::AlignCenter);
         }
-        f->setGeometry(def->attrs.Int("left", 0), def->attrs.Int("top", 0), width, height);
-        f->hide();
+        p->window = area;
+        p->client = client;
+        area->setGeometry(def->attrs.Int("left", 0), def->attrs.Int("top", 0), width, height);
+        area->hide();
     }
     p->window->setWindowTitle(title);
     p->window->setProperty("kr7mPanel", p->handle);

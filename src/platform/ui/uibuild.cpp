@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -338,6 +339,8 @@ void BuildList(CtrlRec *c, const uir::Control &def, QWidget *client) {
     const uir::Attrs &a = def.attrs;
     const int panel = c->panel, id = c->id;
     auto *lw = new QListWidget(client);
+    // Lines laid out in columns by their own spaces need every character equally wide.
+    if (a.Bool("monospace")) lw->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     c->dataType = VAL_INTEGER;
     for (const auto &it : def.items) {
         ListEntry e{QString::fromStdString(it.label), atoi(it.value.c_str())};
@@ -458,6 +461,7 @@ const KindRow kKinds[] = {
     {"slide", CTRL_SLIDE, BuildSlide, {160, 22}, false},
     {"timer", CTRL_TIMER, BuildTimer, {100, 100}, true},
     {"radio", CTRL_RADIO, BuildRadioButton, {0, 24}, true},
+    {"stripchart", CTRL_STRIP_CHART, BuildStripChart, {300, 160}, false},
 };
 
 const KindRow *FindKind(const std::string &name) {

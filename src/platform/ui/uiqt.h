@@ -168,6 +168,14 @@ void FitTextMessage(CtrlRec *c);
 void BuildRadio(CtrlRec *c, const uir::Attrs &a, QWidget *client);
 void SetRadio(CtrlRec *c, bool on);
 bool RadioIsOn(const CtrlRec *c);
+// Strip charts (stripchart.cpp): the widget, and the chart's own attributes. The attribute
+// functions return UIE_BAD_ATTRIBUTE for every attribute that is not the chart's own, so that
+// the common ones (position, visibility, label) take their usual way.
+void BuildStripChart(CtrlRec *c, const uir::Control &def, QWidget *client);
+int StripChartSetAttribute(CtrlRec *c, int attribute, double value);
+int StripChartSetAttribute(CtrlRec *c, int attribute, const char *text);
+int StripChartGetAttribute(CtrlRec *c, int attribute, double *value);
+int StripChartGetAttribute(CtrlRec *c, int attribute, char *text, int size);
 // Selects entry `index` of a ring or list without firing its callback; -1 selects none.
 void SelectEntry(CtrlRec *c, int index);
 

@@ -101,7 +101,11 @@ const std::vector<KindRule> &Kinds() {
          nullptr},
         {"radio", {{"group", Type::Ident, nullptr}, {"value", Type::Bool, nullptr}}, nullptr},
         {"ring", {{"datatype", Type::Choice, "int"}, {"value", Type::Int, nullptr}}, "item"},
-        {"list", {{"datatype", Type::Choice, "int"}, {"value", Type::Int, nullptr}}, "item"},
+        {"list",
+         {{"datatype", Type::Choice, "int"},
+          {"value", Type::Int, nullptr},
+          {"monospace", Type::Bool, nullptr}},
+         "item"},
         {"table", {{"rows", Type::Int, nullptr}, {"cols", Type::Int, nullptr}}, "col"},
         {"slide",
          {{"min", Type::Double, nullptr},
@@ -109,6 +113,19 @@ const std::vector<KindRule> &Kinds() {
           {"value", Type::Double, nullptr}},
          nullptr},
         {"timer", {{"interval", Type::Double, nullptr}, {"enabled", Type::Bool, nullptr}}, nullptr},
+        {"stripchart",
+         {{"traces", Type::Int, nullptr},
+          {"points", Type::Int, nullptr},
+          {"ymin", Type::Double, nullptr},
+          {"ymax", Type::Double, nullptr},
+          {"yauto", Type::Bool, nullptr},
+          {"xname", Type::Text, nullptr},
+          {"yname", Type::Text, nullptr},
+          {"legend", Type::Bool, nullptr},
+          {"stacked", Type::Bool, nullptr},
+          {"xtime", Type::Bool, nullptr},
+          {"xbyvalue", Type::Bool, nullptr}},
+         "trace"},
     };
     return kinds;
 }
@@ -144,6 +161,8 @@ const AttrRule kItemAttrs[] = {
 };
 const AttrRule kListItemAttrs[] = {{"label", Type::Text, nullptr}, {"value", Type::Int, nullptr}};
 const AttrRule kColAttrs[] = {{"label", Type::Text, nullptr}, {"width", Type::Int, nullptr}};
+const AttrRule kTraceAttrs[] = {
+    {"label", Type::Text, nullptr}, {"unit", Type::Text, nullptr}, {"color", Type::Color, nullptr}};
 
 bool IsIdent(const std::string &s) {
     if (s.empty()) return false;
@@ -304,15 +323,34 @@ class Builder {
                 if (child.name == "item") {
                     if (!TakeAttrs(child, kListItemAttrs, &a)) return false;
                     ctrl.items.push_back({a.Str("label"), a.Str("value", "0")});
+                } else if (child.name == "trace") {
+                    if (!TakeAttrs(child, kTraceAttrs, &a)) return false;
+                    ctrl.traces.push_back({a.Str("label"), a.Str("unit"), a.Str("color")});
                 } else {
                     if (!TakeAttrs(child, kColAttrs, &a)) return false;
                     ctrl.columns.push_back({a.Str("label"), a.Int("width", 0)});
                 }
             }
+            if (ctrl.kind == "stripchart" && !StripChartSizesOk(c, ctrl)) return false;
             ctrl.id = nextId++;
             p.controls.push_back(std::move(ctrl));
         }
         out_->panels.push_back(std::move(p));
+        return true;
+    }
+
+    // Limits the widget keeps to; outside them a chart is a typing error, not a design.
+    bool StripChartSizesOk(const XmlNode &n, const Control &ctrl) {
+        const Attrs &a = ctrl.attrs;
+        int traces =
+            a.Int("traces", ctrl.traces.empty() ? 1 : static_cast<int>(ctrl.traces.size()));
+        if (traces < 1 || traces > 16) return Fail(n, "a strip chart has 1 to 16 traces");
+        if (static_cast<int>(ctrl.traces.size()) > traces)
+            return Fail(n, "more <trace> elements than traces");
+        int points = a.Int("points", 100);
+        if (points < 2 || points > 100000) return Fail(n, "a strip chart keeps 2 to 100000 points");
+        if (a.Has("ymin") && a.Has("ymax") && !(a.Double("ymin") < a.Double("ymax")))
+            return Fail(n, "ymin must be below ymax");
         return true;
     }
 

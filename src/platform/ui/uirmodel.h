@@ -33,6 +33,12 @@ struct Column { // column of a table
     int width = 0;
 };
 
+struct Trace { // trace of a strip chart
+    std::string label;
+    std::string unit;
+    std::string color; // "#RRGGBB" or empty for the chart's own sequence
+};
+
 struct Control {
     std::string name;      // as written, e.g. SYSTEM
     std::string constName; // PANEL_SYSTEM
@@ -42,6 +48,7 @@ struct Control {
     Attrs attrs;
     std::vector<Item> items;
     std::vector<Column> columns;
+    std::vector<Trace> traces;
 };
 
 struct Panel {

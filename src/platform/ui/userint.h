@@ -49,7 +49,7 @@ enum {
     CTRL_SLIDE,          // progress bar / slider (label)
     CTRL_TIMER,          // invisible timer: ATTR_INTERVAL, ATTR_ENABLED; EVENT_TIMER_TICK
     CTRL_GRAPH,          // reserved
-    CTRL_STRIP_CHART,    // reserved
+    CTRL_STRIP_CHART,    // traces that scroll by one point per plot (label, x name, y name)
     CTRL_RADIO,          // radio button with its label; one of its group is on (label)
 };
 
@@ -112,6 +112,32 @@ enum {
     ATTR_SUBMENU,       // id of the submenu an item opens, 0 when none (read only)
     ATTR_IS_SEPARATOR,  // read only
 };
+
+// Strip charts (attributes of the control; SetCtrlAttribute / GetCtrlAttribute).
+enum {
+    ATTR_NUM_TRACES = 400,  // traces (int 1..16); setting it clears the points
+    ATTR_POINTS_PER_SCREEN, // points kept and shown per trace (int 2..100000); clears them too
+    ATTR_NUM_POINTS,        // points held now (int, read only)
+    ATTR_YAXIS_MIN,         // fixed y range (double), used while autoscaling is off
+    ATTR_YAXIS_MAX,
+    ATTR_YAXIS_AUTOSCALE, // int 0/1: the y range follows the points held
+    ATTR_XNAME,           // x-axis name (text)
+    ATTR_YNAME,           // y-axis name (text)
+    ATTR_LEGEND_VISIBLE,  // int 0/1: names, units and latest values above the traces
+    ATTR_STACKED,         // int 0/1: each trace in a band of its own with its own y axis
+    ATTR_XAXIS_TIME,      // int 0/1: x values are seconds since the epoch, shown as local time
+    ATTR_X_BY_VALUE,      // int 0/1: points stand at their x value, not evenly by arrival
+};
+// Per trace (SetTraceAttribute / GetTraceAttribute), traces counted from 1.
+enum {
+    ATTR_TRACE_NAME = 450, // text, shown in the legend
+    ATTR_TRACE_UNIT,       // text, shown in the legend and on the trace's own axis
+    ATTR_TRACE_COLOR,      // 0xRRGGBB
+    ATTR_TRACE_SCALE,      // double: plotted values are multiplied by it (default 1)
+    ATTR_TRACE_VISIBLE,    // int 0/1
+};
+// Flags of a plotted point.
+enum { STRIP_POINT_FAILED = 1 }; // the point stands for a failed read: marked, its values a gap
 
 enum { VAL_INTEGER = 1, VAL_DOUBLE = 2, VAL_STRING = 3 };
 enum { VAL_HOT = 1, VAL_INDICATOR = 2 };
@@ -240,6 +266,27 @@ int InsertTableRows(int panel, int control, int beforeRow, int count);
 int GetTableRowLabel(int panel, int control, int row, char *text, int size);
 int GetTableColumnLabel(int panel, int control, int column, char *text, int size);
 int DeleteTableRows(int panel, int control, int row, int count); // count -1: to the end
+
+// Strip charts: every trace keeps its last ATTR_POINTS_PER_SCREEN points in a ring; a new point
+// enters at the right once the chart is full, the oldest leaves at the left. A value that is not
+// a number (NAN) leaves a gap in its trace.
+// Appends count / traces points, each one value per trace in trace order.
+int PlotStripChart(int panel, int control, const double *values, int count);
+// Appends one point with an x value (a time, for example) and flags (STRIP_POINT_FAILED). Traces
+// beyond `count` get a gap; values may be null then.
+int PlotStripChartPoint(int panel, int control, double x, const double *values, int count,
+                        int flags);
+int ClearStripChart(int panel, int control);
+// Point `index` (0: the oldest held): its x value (NAN when plotted without one), up to `count`
+// values as plotted (before the trace's scale) and its flags. Any output may be null.
+int GetStripChartPoint(int panel, int control, int index, double *x, double *values, int count,
+                       int *flags);
+int SetTraceAttribute(int panel, int control, int trace, int attribute, int value);
+int SetTraceAttribute(int panel, int control, int trace, int attribute, double value);
+int SetTraceAttribute(int panel, int control, int trace, int attribute, const char *text);
+int GetTraceAttribute(int panel, int control, int trace, int attribute, int *value);
+int GetTraceAttribute(int panel, int control, int trace, int attribute, double *value);
+int GetTraceAttribute(int panel, int control, int trace, int attribute, char *text, int size);
 
 // ---- menu bars --------------------------------------------------------------------------------
 // Item 0 stands for the menu bar: ATTR_FIRST_ITEM of item 0 is its first menu. A submenu entry

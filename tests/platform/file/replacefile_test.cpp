@@ -428,4 +428,125 @@ TEST_F(ReplaceFileTest, KilledWriterLeavesOldOrNewFile) {
     }
 }
 
+// A growing file (a recording): placed over the target with its first line, then every flushed
+// line is in the target at once, whatever ends the writer.
+TEST_F(ReplaceFileTest, PlacedFileGrowsInTheTarget) {
+    const std::string path = Path("rec.csv");
+    struct Case {
+        const char *name;
+        bool existed;
+        int rows;
+        bool commit; // false: abandoned after the rows
+    } cases[] = {
+        {"new file, committed", false, 5, true},
+        {"older file replaced at once, committed", true, 3, true},
+        {"abandoned after the rows keeps them", true, 4, false},
+        {"placed with the header only", false, 0, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        unlink(path.c_str());
+        if (c.existed) Spit(path, kOld);
+        ReplaceFile rf = ReplaceFile_Open(path.c_str(), nullptr, nullptr);
+        ASSERT_NE(rf, nullptr);
+        std::string expected = "Time,P [W]\n";
+        ASSERT_EQ(ReplaceFile_WriteText(rf, expected.c_str()), REPLACE_OK);
+        EXPECT_EQ(Slurp(path), c.existed ? kOld : "") << "nothing changes before the place";
+        ASSERT_EQ(ReplaceFile_Place(rf), REPLACE_OK);
+        EXPECT_EQ(ReplaceFile_Place(rf), REPLACE_OK) << "a second place does nothing";
+        EXPECT_EQ(Slurp(path), expected);
+        EXPECT_EQ(Entries(dir), std::vector<std::string>{"rec.csv"}) << "no temporary file";
+        for (int i = 0; i < c.rows; i++) {
+            std::string row = "2024-05-03T14:02:1" + std::to_string(i) + ",1500.5\n";
+            ASSERT_EQ(ReplaceFile_WriteText(rf, row.c_str()), REPLACE_OK);
+            expected += row;
+            ASSERT_EQ(ReplaceFile_Flush(rf), REPLACE_OK);
+            EXPECT_EQ(Slurp(path), expected) << "row " << i << " is in the target once flushed";
+        }
+        if (c.commit)
+            EXPECT_EQ(ReplaceFile_Commit(rf), REPLACE_OK);
+        else
+            ReplaceFile_Abandon(rf);
+        EXPECT_EQ(Slurp(path), expected);
+        EXPECT_EQ(ModeOf(path), 0644u);
+        EXPECT_EQ(Entries(dir), std::vector<std::string>{"rec.csv"});
+    }
+    EXPECT_EQ(ReplaceFile_Place(nullptr), REPLACE_BAD_ARGUMENT);
+    EXPECT_EQ(ReplaceFile_Flush(nullptr), REPLACE_BAD_ARGUMENT);
+}
+
+TEST_F(ReplaceFileTest, GrowingFileSurvivesItsWriter) {
+    struct Case {
+        const char *name;
+        bool tmpfs; // a small file system that fills up; otherwise the writer is killed
+    } cases[] = {
+        {"killed writer keeps every flushed row", false},
+        {"full disk keeps whole rows only", true},
+    };
+    const std::string row(100, 'r');
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string sub = Path("grow");
+        mkdir(sub.c_str(), 0755);
+        const std::string path = sub + "/rec.csv";
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            close(ready[0]);
+            if (c.tmpfs && (unshare(CLONE_NEWNS) != 0 ||
+                            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                            mount("tmpfs", sub.c_str(), "tmpfs", 0, "size=64k") != 0))
+                _exit(99);
+            ReplaceFile rf = ReplaceFile_Open(path.c_str(), nullptr, nullptr);
+            if (rf == nullptr || ReplaceFile_WriteText(rf, "head\n") != 0 ||
+                ReplaceFile_Place(rf) != 0)
+                _exit(98);
+            int rows = 0;
+            for (;; rows++) {
+                ReplaceFile_WriteText(rf, (row + "\n").c_str());
+                int rc = ReplaceFile_Flush(rf);
+                if (rc != 0) {
+                    if (rc != REPLACE_DISK_FULL) _exit(97);
+                    if (ReplaceFile_Flush(rf) != rc) _exit(96); // the failure sticks
+                    break;
+                }
+                if (!c.tmpfs && rows == 50) {
+                    static_cast<void>(write(ready[1], "x", 1));
+                    pause(); // killed here, the file never committed
+                }
+            }
+            // Seen from inside the namespace: only whole rows, every flushed one.
+            const std::string now = Slurp(path);
+            if (now.size() != 5 + rows * (row.size() + 1)) _exit(95);
+            ReplaceFile_Abandon(rf);
+            _exit(0);
+        }
+        close(ready[1]);
+        if (!c.tmpfs) {
+            char x;
+            ASSERT_EQ(read(ready[0], &x, 1), 1);
+            ASSERT_EQ(kill(pid, SIGKILL), 0);
+        }
+        close(ready[0]);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        if (c.tmpfs) {
+            ASSERT_TRUE(WIFEXITED(status));
+            if (WEXITSTATUS(status) == 99) {
+                std::printf("[  SKIPPED ] %s: no private mount here\n", c.name);
+                continue;
+            }
+            EXPECT_EQ(WEXITSTATUS(status), 0);
+        } else {
+            std::string expected = "head\n";
+            for (int i = 0; i <= 50; i++) expected += row + "\n";
+            EXPECT_EQ(Slurp(path), expected);
+            EXPECT_EQ(Entries(sub), std::vector<std::string>{"rec.csv"});
+        }
+        std::system(("rm -rf '" + sub + "'").c_str());
+    }
+}
+
 } // namespace

@@ -483,6 +483,59 @@ namespace {
 
 // Pictures of the test panels: a PNG of every panel kind. With KR7M_SCREENSHOT_DIR set they
 // stay there for a look; otherwise they go to a temporary folder.
+// Width and height of a PNG file from its header, {0, 0} when it cannot be read.
+std::pair<int, int> PngSize(const std::string &path) {
+    unsigned char h[24] = {};
+    FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f) return {0, 0};
+    size_t n = std::fread(h, 1, sizeof h, f);
+    std::fclose(f);
+    if (n != sizeof h) return {0, 0};
+    auto be = [&](int at) {
+        return (h[at] << 24) | (h[at + 1] << 16) | (h[at + 2] << 8) | h[at + 3];
+    };
+    return {be(16), be(20)};
+}
+
+// A child panel made smaller than designed keeps its controls on a client of the designed size
+// (the window scrolls), and a larger one gives its controls the whole area; its picture shows
+// the whole client either way.
+TEST_F(UiTest, ChildPanelSmallerThanDesignedScrollsInsteadOfCutting) {
+    char tmp[] = "/tmp/kr7m-scrollXXXXXX";
+    ASSERT_NE(mkdtemp(tmp), nullptr);
+    std::string png = std::string(tmp) + "/child.png";
+    int p = Load(MAIN);
+    int child = Load(CHILD, p);
+    DisplayPanel(p);
+    DisplayPanel(child);
+    struct Case {
+        int height, width;           // the panel's window
+        int imageWidth, imageHeight; // its whole client
+    } cases[] = {
+        {100, 200, 200, 100}, // as designed
+        {50, 60, 200, 100},   // smaller both ways: scrolls, nothing cut
+        {40, 200, 200, 100},  // as wide, but lower
+        {150, 300, 300, 150}, // larger: the client fills it
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        ASSERT_EQ(SetPanelSize(child, c.height, c.width), 0);
+        ProcessSystemEvents();
+        int w = 0, h = 0;
+        GetPanelAttribute(child, ATTR_WIDTH, &w);
+        GetPanelAttribute(child, ATTR_HEIGHT, &h);
+        EXPECT_EQ(w, c.width);
+        EXPECT_EQ(h, c.height);
+        int left = 0;
+        GetCtrlAttribute(child, CHILD_VALUE, ATTR_LEFT, &left);
+        EXPECT_EQ(left, 20) << "controls keep their place";
+        ASSERT_EQ(SavePanelImage(child, png.c_str()), 0);
+        EXPECT_EQ(PngSize(png), std::make_pair(c.imageWidth, c.imageHeight));
+    }
+    unlink(png.c_str());
+    rmdir(tmp);
+}
+
 TEST_F(UiTest, SavePanelImageWritesPictures) {
     const char *keep = getenv("KR7M_SCREENSHOT_DIR");
     char tmp[] = "/tmp/kr7m-shotsXXXXXX";

@@ -150,6 +150,28 @@ TEST(UirModel, RejectsWhatTheProgramCouldNotUse) {
          "<item label='x' value='1'/></control></panel></uir>",
          "unexpected <item>"},
         {"wrong root", "<resource/>", "root element"},
+        {"strip chart without traces",
+         "<uir><panel name='P'><control name='C' kind='stripchart' traces='0'/></panel></uir>",
+         "1 to 16 traces"},
+        {"more trace elements than traces",
+         "<uir><panel name='P'><control name='C' kind='stripchart' traces='1'>"
+         "<trace label='P'/><trace label='Q'/></control></panel></uir>",
+         "more <trace>"},
+        {"strip chart keeping one point",
+         "<uir><panel name='P'><control name='C' kind='stripchart' points='1'/></panel></uir>",
+         "2 to 100000 points"},
+        {"empty y range",
+         "<uir><panel name='P'><control name='C' kind='stripchart' ymin='5' ymax='5'/>"
+         "</panel></uir>",
+         "ymin must be below ymax"},
+        {"trace colour by name",
+         "<uir><panel name='P'><control name='C' kind='stripchart'>"
+         "<trace label='P' color='red'/></control></panel></uir>",
+         "bad value"},
+        {"trace in a ring",
+         "<uir><panel name='P'><control name='A' kind='ring'><trace label='x'/></control>"
+         "</panel></uir>",
+         "unexpected <trace>"},
     };
     for (const auto &c : cases) {
         uir::Resource res;
