@@ -21,6 +21,18 @@ const char *StartupError();
 // Discards the toolbar, the main panel and the main window. Writes nothing.
 void ShutdownProgram();
 
+// ---- the main window ---------------------------------------------------------------------------
+// The title follows the document: "name - program", with a mark while it has unsaved changes.
+void ShowWindowTitle();
+// The status bar: the port (number and device), the connection, the last transfer's outcome.
+void ShowStatusBar();
+// Both of the above; runs after every callback, so they follow whatever a callback changed.
+void AfterEachCallback();
+// The main window's place and size: as remembered from the last run (maximised the first time),
+// and remembered for the next one.
+void PlaceMainWindow();
+void RememberWindowPlace();
+
 // ---- commands ----------------------------------------------------------------------------------
 void Update_Time();
 void CmFileNew(int menuBar, int menuItem, void *callbackData, int panel);

@@ -1,6 +1,7 @@
 // Commands that belong to the shell: new configuration, print, exit, the about panel.
 #include "MainPan.h"
 #include "app/app.h"
+#include "config/document.h"
 #include "config/mainpanel.h"
 #include "config/record.h"
 #include "config/settings.h"
@@ -9,6 +10,7 @@
 #include "platform/ui/userint.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 const char kProgramVersion[] = "1.00";
@@ -33,11 +35,13 @@ void CmFileNew(int menuBar, int menuItem, void *callbackData, int panel) {
     (void)menuItem;
     (void)callbackData;
     (void)panel;
+    if (!KeepOrDropChanges()) return;
     // The settings file holds the module and the rated values a new configuration starts from.
     ReadINIFile();
     InitNeueDatei();
     ActivateObjects();
     ShowAll();
+    StartDocument("");
 }
 
 void ExitProgram(int menuBar, int menuItem, void *callbackData, int panel) {
@@ -45,6 +49,7 @@ void ExitProgram(int menuBar, int menuItem, void *callbackData, int panel) {
     (void)menuItem;
     (void)callbackData;
     (void)panel;
+    if (!KeepOrDropChanges()) return;
     QuitUserInterface(0);
 }
 
@@ -58,6 +63,17 @@ void CmPrint(int menuBar, int menuItem, void *callbackData, int panel) {
     if (target <= 0 || target == BkgndPanel) target = MainPanel;
     if (target <= 0) return;
     Update_Time();
+    // The print-out says what it is: the program, the configuration's file, when.
+    char name[260] = "", date[16] = "", clock[16] = "", heading[600];
+    DocumentName(name, sizeof name);
+    GetCtrlVal(MainPanel, PANEL_DATE, date, sizeof date);
+    GetCtrlVal(MainPanel, PANEL_TIME, clock, sizeof clock);
+    char program[256] = "";
+    GetPanelAttribute(BkgndPanel, ATTR_TITLE, program, sizeof program);
+    const char *dash = std::strstr(program, " - "); // the title is "name - program"
+    std::snprintf(heading, sizeof heading, "%s    %s    %s %s", dash ? dash + 3 : program, name,
+                  date, clock);
+    SetPrintAttribute(ATTR_PRINT_HEADING, heading);
     if (MainPanel > 0) {
         SetCtrlAttribute(MainPanel, PANEL_DATE, ATTR_VISIBLE, 1);
         SetCtrlAttribute(MainPanel, PANEL_TIME, ATTR_VISIBLE, 1);

@@ -2,12 +2,19 @@
 // panel, loaded from the resource file and filled with the configuration being edited.
 #include "MainPan.h"
 #include "app/app.h"
+#include "config/document.h"
 #include "config/mainpanel.h"
 #include "config/settings.h"
+#include "config/windowstate.h"
+#include "link/linksettings.h"
+#include "platform/serial/portmap.h"
 #include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 #include <cstdio>
+#include <cstring>
+#include <initializer_list>
+#include <string>
 
 namespace {
 
@@ -19,6 +26,9 @@ const char *const kLanguageFiles[] = {
 constexpr int kLanguageCount = sizeof kLanguageFiles / sizeof kLanguageFiles[0];
 
 char gStartupError[512] = "";
+char gProgramTitle[256] = ""; // the main window's title in the resource, in this language
+char gShownTitle[600] = "";
+std::string gShownPort, gShownResult; // what the status bar shows
 
 void SetStartupError(const char *what, int code) {
     // The platform knows the file and line of a damaged resource; that says more than a code.
@@ -56,6 +66,8 @@ int ChangeLanguage(int language) {
         return 0;
     }
     BkgndPanel = panel;
+    GetPanelAttribute(BkgndPanel, ATTR_TITLE, gProgramTitle, sizeof gProgramTitle);
+    gShownTitle[0] = '\0';
     UIMarkStep("main window built");
     int menu = LoadMenuBar(BkgndPanel, MainResourceFile(), MENU);
     if (menu < 0) {
@@ -67,7 +79,7 @@ int ChangeLanguage(int language) {
     menuHandle = menu;
     UIMarkStep("menu bar built");
 
-    SetPanelAttribute(BkgndPanel, ATTR_WINDOW_ZOOM, VAL_MAXIMIZE);
+    PlaceMainWindow();
     gToolbar = InitToolbar(BkgndPanel);
     UIMarkStep("toolbar built");
     DisplayPanel(BkgndPanel);
@@ -98,8 +110,96 @@ int ChangeLanguage(int language) {
 
     ActivateObjects();
     ShowAll();
+    gShownPort.clear();
+    gShownResult.clear();
+    AfterEachCallback();
     UIMarkStep("main panel filled");
     NewINIFile();
     UIMarkStep("settings written");
     return 1;
+}
+
+void ShowWindowTitle() {
+    if (BkgndPanel <= 0) return;
+    char name[260], title[sizeof gShownTitle];
+    DocumentName(name, sizeof name);
+    std::snprintf(title, sizeof title, "%s%s - %s", DocumentModified() ? "*" : "", name,
+                  gProgramTitle);
+    // Most callbacks change nothing of it; the window manager is told only of real changes.
+    if (std::strcmp(title, gShownTitle) == 0) return;
+    std::snprintf(gShownTitle, sizeof gShownTitle, "%s", title);
+    SetPanelAttribute(BkgndPanel, ATTR_TITLE, title);
+}
+
+void PlaceMainWindow() {
+    const WindowState &s = gWindowState;
+    if (!s.haveGeometry) {
+        SetPanelAttribute(BkgndPanel, ATTR_WINDOW_ZOOM, VAL_MAXIMIZE);
+        return;
+    }
+    SetPanelSize(BkgndPanel, s.height, s.width);
+    SetPanelPos(BkgndPanel, s.top, s.left);
+    if (s.maximized) SetPanelAttribute(BkgndPanel, ATTR_WINDOW_ZOOM, VAL_MAXIMIZE);
+}
+
+void RememberWindowPlace() {
+    WindowState &s = gWindowState;
+    int zoom = 0;
+    GetPanelAttribute(BkgndPanel, ATTR_WINDOW_ZOOM, &zoom);
+    // A maximised window keeps the place it had before, so un-maximising next time restores it.
+    if (!zoom || !s.haveGeometry) {
+        GetPanelAttribute(BkgndPanel, ATTR_TOP, &s.top);
+        GetPanelAttribute(BkgndPanel, ATTR_LEFT, &s.left);
+        GetPanelAttribute(BkgndPanel, ATTR_HEIGHT, &s.height);
+        GetPanelAttribute(BkgndPanel, ATTR_WIDTH, &s.width);
+        s.haveGeometry = s.width > 0 && s.height > 0;
+    }
+    s.maximized = zoom ? 1 : 0;
+    WriteWindowState();
+}
+
+namespace {
+
+// The status text `entry` with each "%s" replaced, in order, by the next of `values` (the texts
+// are translations, so they are never used as formats).
+std::string StatusText(int entry, std::initializer_list<std::string> values) {
+    char pattern[512] = "";
+    GetLabelFromIndex(BkgndPanel, BKGND_STATUS_TEXTS, entry, pattern, sizeof pattern);
+    std::string out = pattern;
+    size_t from = 0;
+    for (const std::string &v : values) {
+        size_t at = out.find("%s", from);
+        if (at == std::string::npos) break;
+        out.replace(at, 2, v);
+        from = at + v.size();
+    }
+    return out;
+}
+
+} // namespace
+
+void ShowStatusBar() {
+    if (BkgndPanel <= 0) return;
+    std::string port = StatusText(0, {std::to_string(CommPort), ComPortDevice(CommPort)});
+    port +=
+        ", " + (CommType == 1 ? StatusText(2, {std::to_string(DeviceAddr)}) : StatusText(1, {}));
+    if (port != gShownPort) {
+        gShownPort = port;
+        SetCtrlVal(BkgndPanel, BKGND_STATUS_PORT, port.c_str());
+    }
+    const TransferOutcome &t = gLastTransfer;
+    std::string result;
+    if (t.kind != 0 && t.ok)
+        result = StatusText(t.kind == 1 ? 3 : 4, {t.time, std::to_string(t.address), t.device});
+    else if (t.kind != 0)
+        result = StatusText(t.kind == 1 ? 5 : 6, {t.time, t.reason});
+    if (result != gShownResult) {
+        gShownResult = result;
+        SetCtrlVal(BkgndPanel, BKGND_STATUS_RESULT, result.c_str());
+    }
+}
+
+void AfterEachCallback() {
+    ShowWindowTitle();
+    ShowStatusBar();
 }

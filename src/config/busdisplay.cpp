@@ -31,6 +31,8 @@ void CmDisplay(int, int, void *, int) {
         return;
     }
     if (CommType == 1) AppendBusAddressToTitle(handle);
+    // Only a bus has other instruments to reach.
+    SetCtrlAttribute(handle, DISPLAY_ALL, ATTR_DIMMED, CommType == 1 ? 0 : 1);
     SetCtrlVal(handle, DISPLAY_BRIGHT, static_cast<int>(Lese.Display));
     InstallPopup(handle);
 }

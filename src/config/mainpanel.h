@@ -89,7 +89,21 @@ int CmDisplayDone(int panel, int control, int event, void *callbackData, int eve
                   int eventData2);
 
 // ---- transfer and files -----------------------------------------------------------------------
+// The outcome of the last send or read-back, for the status bar: what, whether it worked, when,
+// with which instrument on which device, and why not.
+struct TransferOutcome {
+    int kind; // 0 none yet, 1 sent, 2 read back
+    int ok;
+    char time[16]; // "hh:mm:ss"
+    int address;   // 255 on the direct connection
+    char device[256];
+    char reason[1024]; // the error's text when it failed
+};
+extern TransferOutcome gLastTransfer;
 void CmSendConfig(int menuBar, int menuItem, void *callbackData, int panel);
 void CmRecFromDev(int menuBar, int menuItem, void *callbackData, int panel);
+// Save writes to the configuration's own file (asking for one only when it has none); Save as
+// always asks.
 void CmSaveToFile(int menuBar, int menuItem, void *callbackData, int panel);
+void CmSaveAs(int menuBar, int menuItem, void *callbackData, int panel);
 void CmFileOpen(int menuBar, int menuItem, void *callbackData, int panel);

@@ -6,13 +6,20 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <vector>
 
 #include "MainPan.h"
 #include "config/configfile.h"
+#include "config/document.h"
+#include "config/ranges.h"
 #include "config/record.h"
 #include "config/settings.h"
 #include "config/transfer.h"
+#include "config/windowstate.h"
+#include "link/linksettings.h"
 #include "link/report.h"
+#include "platform/serial/portmap.h"
 #include "platform/ui/userint.h"
 
 char filename[260] = "";
@@ -49,19 +56,9 @@ bool DialogFailed(int chosen) {
     return true;
 }
 
-} // namespace
-
-void CmSaveToFile(int, int, void *, int) {
+// Writes Konf to `path` with the captions of the panel. 1 when written.
+int WriteToFile(const char *path) {
     StampDateTime();
-
-    char title[256], path[260] = "";
-    DialogTitle(0, title, sizeof title);
-    const char *defaultFile = filename[0] ? filename : "*.KR7";
-    const int chosen =
-        FileSelectPopup("", defaultFile, "*.KR7", title, VAL_SAVE_BUTTON, path, sizeof path);
-    if (DialogFailed(chosen) || chosen == VAL_NO_FILE_SELECTED || path[0] == '\0') return;
-    snprintf(filename, sizeof filename, "%s", path);
-
     Caption date, time, vt, ct, systemLabel, out1, out2, limOn, limOff, pulse, descr, addr, baud;
     LabelText(PANEL_DATE, &date);
     // The reader skips the first character of the header before counting its tabs, so a header
@@ -95,31 +92,98 @@ void CmSaveToFile(int, int, void *, int) {
     description[DescriptionLength(description)] = '\0'; // what the record's field would hold
     const ConfigShown shown = {shownSystem, description};
 
-    WriteConfigFile(filename, &Konf, captions, stamp, shown);
+    return WriteConfigFile(path, &Konf, captions, stamp, shown);
+}
+
+} // namespace
+
+int SaveDocument(int choose) {
+    if (!choose && DocumentPath[0]) {
+        if (!WriteToFile(DocumentPath)) return 0;
+        StartDocument(DocumentPath);
+        return 1;
+    }
+    char title[256], path[260] = "";
+    DialogTitle(0, title, sizeof title);
+    const char *defaultFile = filename[0] ? filename : "*.KR7";
+    const int chosen = FileSelectPopup(DialogStartFolder(), defaultFile, "*.KR7", title,
+                                       VAL_SAVE_BUTTON, path, sizeof path);
+    if (DialogFailed(chosen) || chosen == VAL_NO_FILE_SELECTED || path[0] == '\0') return 0;
+    snprintf(filename, sizeof filename, "%s", path);
+    RememberFolderOf(filename);
+    if (!WriteToFile(filename)) return 0;
+    StartDocument(filename);
+    return 1;
+}
+
+void CmSaveToFile(int, int, void *, int) {
+    SaveDocument(0);
+}
+
+void CmSaveAs(int, int, void *, int) {
+    SaveDocument(1);
 }
 
 void CmFileOpen(int, int, void *, int) {
+    if (!KeepOrDropChanges()) return;
     char title[256], path[260] = "";
     DialogTitle(1, title, sizeof title);
-    const int chosen =
-        FileSelectPopup("", "*.KR7", "*.KR7", title, VAL_LOAD_BUTTON, path, sizeof path);
+    const int chosen = FileSelectPopup(DialogStartFolder(), "*.KR7", "*.KR7", title,
+                                       VAL_LOAD_BUTTON, path, sizeof path);
     if (DialogFailed(chosen) || chosen == VAL_NO_FILE_SELECTED || path[0] == '\0') return;
     snprintf(filename, sizeof filename, "%s", path);
+    RememberFolderOf(filename);
 
     if (!OpenConfigFile(filename, &Konf)) return;
+    // Values the panel would clamp without a word, or the instrument refuse, are brought into
+    // range here and named, so the user knows what the file really held.
+    const std::vector<RangeFix> fixes = BringIntoRange();
     NewINIFile(); // the settings file takes the file's module and rated values
     ActivateObjects();
     ShowAll();
+    StartDocument(filename);
+    if (!fixes.empty()) {
+        MarkDocumentChanged(); // what the panel shows is not what the file holds
+        SetErrorDetail(DescribeFixes(fixes).c_str());
+        Error(3, 11);
+    }
 }
 
+namespace {
+
+// Keeps what a transfer came to: done, or failed with the error the user saw. A transfer that
+// ended without an error and without success was declined by the user: nothing to tell.
+void NoteTransfer(int kind, int done, int errorsBefore) {
+    if (!done && ErrorsReported() == errorsBefore) return;
+    TransferOutcome &t = gLastTransfer;
+    t.kind = kind;
+    t.ok = done ? 1 : 0;
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local)) std::strftime(t.time, sizeof t.time, "%H:%M:%S", &local);
+    t.address = CommType == 1 ? DeviceAddr : 255;
+    snprintf(t.device, sizeof t.device, "%s", ComPortDevice(CommPort));
+    snprintf(t.reason, sizeof t.reason, "%s", done ? "" : LastErrorText());
+}
+
+} // namespace
+
+TransferOutcome gLastTransfer = {};
+
 void CmSendConfig(int, int, void *, int) {
+    const int errors = ErrorsReported();
     // A rated-current mismatch leaves the panel exactly as it was; every other outcome redraws,
     // since the send preparation has rounded the ratings and taken the display byte.
-    if (SendConfiguration() != -1) ShowAll();
+    const int sent = SendConfiguration();
+    NoteTransfer(1, sent == 1, errors);
+    if (sent != -1) ShowAll();
 }
 
 void CmRecFromDev(int, int, void *, int) {
-    if (!AdoptDeviceConfiguration()) return;
+    const int errors = ErrorsReported();
+    const int adopted = AdoptDeviceConfiguration();
+    NoteTransfer(2, adopted, errors);
+    if (!adopted) return;
     NewINIFile(); // the settings file takes the instrument's module and rated values
     ActivateObjects();
     ShowAll();

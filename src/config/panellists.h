@@ -7,8 +7,7 @@ void CopyListEntry(int sourceList, int entry, int target);
 // Which output (0 or 1) a control of the output groups belongs to.
 int OutputOfControl(int control);
 
-// One stored limit step of the output (one limit unit) in the unit its limit fields show; not
-// finite when a damaged record has a zero rating.
-double LimitStep(int output);
+#include "config/ranges.h" // LimitStep: one stored limit step in the unit the fields show
+
 // Digits after the point that a field needs to show every step of that size apart.
 int StepDecimals(double step);

@@ -2,6 +2,7 @@
 // controls, ActivateObjects rebuilds the choice lists and decides what is dimmed or hidden.
 #include "config/mainpanel.h"
 #include "config/panellists.h"
+#include "config/ranges.h"
 
 #include <cmath>
 #include <cstdio>
@@ -35,29 +36,8 @@ void ShowLimits(int n) {
     SetupLimitUnit(n);
     SetCtrlVal(MainPanel, c.source, code);
 
-    const double a = Messgr100(n, 0) / KorrEinh(n);
-    const double N = MaxNenn(n);
-    double lo = 0.0, hi = 1.1999 * a * N / 10000.0;
-    switch (code) {
-    case 4:
-    case 5:
-    case 8:
-    case 9: // active and reactive powers can flow both ways
-        lo = -hi;
-        break;
-    case 7:
-        hi = a;
-        lo = -a;
-        break;
-    case 12:
-        lo = 45.0;
-        hi = 65.0;
-        break;
-    default:
-        break;
-    }
-    // A record with a zero rating (only a damaged file brings one) has no limit range.
-    if (!std::isfinite(a) || !std::isfinite(hi)) lo = hi = 0.0;
+    double lo = 0.0, hi = 0.0;
+    LimitRange(n, &lo, &hi);
     const double step = LimitStep(n);
     for (int ctrl : {c.limOn, c.limOff}) {
         SetCtrlAttribute(MainPanel, ctrl, ATTR_PRECISION, StepDecimals(step));
@@ -90,11 +70,6 @@ void Dim(int ctrl, int dimmed) {
 }
 
 } // namespace
-
-double LimitStep(int output) {
-    const double a = Messgr100(output, 0) / KorrEinh(output);
-    return a / (Konf.DigOut[output] == 12 ? 5000.0 : 10000.0);
-}
 
 int StepDecimals(double step) {
     step = std::fabs(step);

@@ -70,8 +70,10 @@ std::string SettingsFolder() {
     return user.empty() ? program : user;
 }
 
-// Creates the folder and its parents where missing; false when one cannot be made.
-bool MakeFolders(const std::string &folder) {
+} // namespace
+
+bool MakeFolders(const char *path) {
+    const std::string folder = path ? path : "";
     for (size_t pos = 1; pos <= folder.size(); ++pos) {
         if (pos < folder.size() && folder[pos] != '/') continue;
         std::string part = folder.substr(0, pos);
@@ -79,8 +81,6 @@ bool MakeFolders(const std::string &folder) {
     }
     return true;
 }
-
-} // namespace
 
 const char *SettingsFilePath() {
     gPath = SettingsFolder() + "/" + kFileName;
@@ -147,7 +147,7 @@ int NewINIFile() {
     std::string path = SettingsFilePath();
     if (rc >= 0) {
         std::string folder = path.substr(0, path.rfind('/'));
-        if (!MakeFolders(folder)) rc = -1;
+        if (!MakeFolders(folder.c_str())) rc = -1;
     }
     if (rc >= 0) rc = Ini_WriteToFile(ini, path.c_str());
     Ini_Dispose(ini);

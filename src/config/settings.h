@@ -29,3 +29,6 @@ int ReadINIFile();
 // Writes the whole settings file from the current values, replacing the old file only by a
 // complete new one. 1 when written, 0 when the write failed (the old file then stays as it was).
 int NewINIFile();
+
+// Creates the folder and its parents where missing; false when one cannot be made.
+bool MakeFolders(const char *folder);

@@ -5,7 +5,7 @@
 namespace messages {
 
 static_assert(Count(kErrorTitles) == 7, "error titles 0..6 are raised");
-static_assert(Count(kErrorMessages) == 11, "error messages 0..10 are raised");
+static_assert(Count(kErrorMessages) == 12, "error messages 0..11 are raised");
 static_assert(Count(kWarningTitles) == 6 && Count(kWarningMessages) == 6,
               "confirmations 0..5 are asked");
 

@@ -43,6 +43,9 @@ inline constexpr const char *kErrorMessages[] = {
     "quantity.",
     // 10: a recording file failed while values were being written to it
     "The recording could not be written and has been stopped.",
+    // 11: a configuration file's values were brought into range
+    "Some values of the file lie outside what the instrument and the panel accept. They were "
+    "changed as listed below; check them before sending.",
 };
 
 inline constexpr const char *kWarningTitles[] = {

@@ -19,3 +19,13 @@ int TransferCancelled();
 // A detail line (for example the device path and how to fix a permission problem) that the next
 // Error shows below its message; the next Error clears it. nullptr or "" clears it at once.
 void SetErrorDetail(const char *detail);
+
+// Asks what becomes of unsaved changes of the configuration `documentName` before they would be
+// lost: 1 save them, 2 do not save them, 0 cancel (also closing the pop-up by its frame). The
+// console keeps no document to lose: it answers 2.
+int AskUnsavedChanges(const char *documentName);
+
+// How many errors were reported since the start, and the message text of the last one (as the
+// user read it), so that a front end can say afterwards what went wrong ("" before the first).
+int ErrorsReported();
+const char *LastErrorText();

@@ -174,6 +174,14 @@ void SetErrorDetail(const char *detail) {
     gDetail = detail != nullptr ? detail : "";
 }
 
+int ErrorsReported() {
+    return gReport.errors;
+}
+
+const char *LastErrorText() {
+    return gReport.errors ? messages::ErrorMessage(gReport.lastErrorMessage) : "";
+}
+
 int Error(int title, int message) {
     gReport.errors++;
     gReport.lastErrorTitle = title;
@@ -185,6 +193,10 @@ int Error(int title, int message) {
     }
     gDetail.clear();
     return 1;
+}
+
+int AskUnsavedChanges(const char *) {
+    return 2;
 }
 
 int Warnung(int title, int message) {

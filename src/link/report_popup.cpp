@@ -19,6 +19,8 @@ namespace {
 int gCancelled = 0;
 
 char gDetail[512] = "";
+int gErrorsShown = 0;
+char gLastError[1024] = "";
 
 // Controls of one kind of question pop-up.
 struct PopupLayout {
@@ -35,6 +37,18 @@ const PopupLayout kErrorLayout = {ERROR,      ERROR_TITLE, ERROR_MESSAGE, ERROR_
 const PopupLayout kWarningLayout = {WARNING,         WARNING_TITLE,   WARNING_MESSAGE,
                                     WARNING_HEADING, WARNING_TEXT,    WARNING_CONFIRM,
                                     WARNING_DECLINE, "Please confirm"};
+const PopupLayout kSaveLayout = {SAVEASK,      SAVEASK_TITLE, SAVEASK_MESSAGE, SAVEASK_HEADING,
+                                 SAVEASK_TEXT, SAVEASK_SAVE,  SAVEASK_CANCEL,  "Unsaved changes"};
+
+// The message with its one "%s" replaced by `argument` (the text is a translation, so it is
+// never used as a format).
+std::string WithArgument(const char *text, const char *argument) {
+    std::string out = text;
+    if (!argument) return out;
+    size_t at = out.find("%s");
+    if (at != std::string::npos) out.replace(at, 2, argument);
+    return out;
+}
 
 // Closing the pop-up's window answers as its dismissing button would, so the wait for the
 // answer always ends.
@@ -80,7 +94,7 @@ std::string BreakLines(const std::string &text, int columns) {
     return out;
 }
 
-constexpr int kTextColumns = 60;
+constexpr int kTextColumns = 54; // what the text field beside the icon holds
 
 // Fills text with the label of entry index of the ring; false when the ring has no such entry.
 bool RingEntry(int panel, int ring, int index, char *text, int size) {
@@ -92,7 +106,8 @@ bool RingEntry(int panel, int ring, int index, char *text, int size) {
 
 // Shows the pop-up, waits for the answer and removes it. Returns the control that answered, or 0
 // when the pop-up could not be shown or the wait ended without an answer.
-int AskPopup(const PopupLayout &layout, int title, int message, const char *detail) {
+int AskPopup(const PopupLayout &layout, int title, int message, const char *detail,
+             const char *argument = nullptr) {
     int parent = GetActivePanel();
     if (parent < 0) parent = 0;
     int panel = LoadPanel(parent, MainResourceFile(), layout.resourceId);
@@ -112,8 +127,12 @@ int AskPopup(const PopupLayout &layout, int title, int message, const char *deta
     if (!RingEntry(panel, layout.messageRing, message, text, sizeof text))
         std::snprintf(text, sizeof text, "Unexpected message (title %d, message %d).", title,
                       message);
+    if (layout.resourceId == ERROR) {
+        ++gErrorsShown;
+        std::snprintf(gLastError, sizeof gLastError, "%s", text);
+    }
     SetCtrlVal(panel, layout.heading, heading);
-    SetCtrlVal(panel, layout.text, BreakLines(text, kTextColumns).c_str());
+    SetCtrlVal(panel, layout.text, BreakLines(WithArgument(text, argument), kTextColumns).c_str());
     if (layout.resourceId == ERROR) {
         bool hasDetail = detail && detail[0];
         SetCtrlVal(panel, ERROR_DETAIL, hasDetail ? BreakLines(detail, kTextColumns).c_str() : "");
@@ -150,6 +169,14 @@ void Wait(double seconds) {
 
 } // namespace
 
+int ErrorsReported() {
+    return gErrorsShown;
+}
+
+const char *LastErrorText() {
+    return gLastError;
+}
+
 void SetErrorDetail(const char *detail) {
     std::snprintf(gDetail, sizeof gDetail, "%s", detail ? detail : "");
 }
@@ -164,6 +191,13 @@ int Error(int title, int message) {
 
 int Warnung(int title, int message) {
     return AskPopup(kWarningLayout, title, message, nullptr) == WARNING_CONFIRM ? 1 : 0;
+}
+
+int AskUnsavedChanges(const char *documentName) {
+    int answer = AskPopup(kSaveLayout, 0, 0, nullptr, documentName ? documentName : "");
+    if (answer == SAVEASK_SAVE) return 1;
+    if (answer == SAVEASK_DISCARD) return 2;
+    return 0;
 }
 
 void TransferWindow(int mode, int value, double delay) {
@@ -192,7 +226,7 @@ void TransferWindow(int mode, int value, double delay) {
             SetCtrlAttribute(panel, TRANSFER_CANCEL, ATTR_VISIBLE, 1);
         }
         InstallPopup(panel);
-        ProcessSystemEvents();
+        ProcessDrawEvents(); // drawn at once, before the first exchange waits
         break;
     }
     case 1:
@@ -205,8 +239,8 @@ void TransferWindow(int mode, int value, double delay) {
     case 2:
         if (pHandle > 0) {
             SetCtrlVal(pHandle, TRANSFER_PROGRESS, value < 0 ? 0 : value > 100 ? 100 : value);
-            // The transfer blocks the event loop; let the bar repaint before the next exchange.
-            ProcessSystemEvents();
+            // Drawn now, not only while the next exchange waits; nothing else runs meanwhile.
+            ProcessDrawEvents();
         }
         break;
     default:

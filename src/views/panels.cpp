@@ -3,6 +3,7 @@
 #include "views/panels.h"
 
 #include "MainPan.h"
+#include "config/document.h"
 #include "config/mainpanel.h"
 #include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
@@ -31,7 +32,9 @@ void FitIntoMainWindow(int panel) {
         m = menuHeight;
         t = gToolbar ? Toolbar_Height(gToolbar) : 0;
     }
-    int h = height - (m + t + 6 * frame);
+    int status = 0; // the status bar below the client area
+    GetPanelAttribute(BkgndPanel, ATTR_STATUS_BAR_HEIGHT, &status);
+    int h = height - (m + t + 6 * frame) - status;
     int w = width - 2 * frame;
     if (h < 1) h = 1;
     if (w < 1) w = 1;
@@ -117,6 +120,7 @@ int PanelEvents(int /*panel*/, int event, void * /*callbackData*/, int /*eventDa
         break;
     }
     case EVENT_CLOSE:
+        if (!KeepOrDropChanges()) break; // unsaved changes: the user may keep the program open
         // An open view first releases its port and restores what it changed in the instrument.
         CloseShownView();
         QuitUserInterface(0);

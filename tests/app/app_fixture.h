@@ -35,6 +35,21 @@ inline void WriteFile(const std::string &path, const std::string &text) {
     out << text;
 }
 
+// Answers the unsaved-changes question with `control` (SAVEASK_SAVE, _DISCARD or _CANCEL) once
+// it is up: post it before the command that asks. Counts the questions answered.
+inline int gUnsavedAsked = 0;
+inline int gUnsavedAnswer = SAVEASK_DISCARD;
+inline void AnswerUnsavedChanges(void *) {
+    int panel = GetActivePanel(), resource = 0;
+    GetPanelAttribute(panel, ATTR_RESOURCE_ID, &resource);
+    if (resource != SAVEASK) {
+        PostDeferredCall(AnswerUnsavedChanges, nullptr);
+        return;
+    }
+    ++gUnsavedAsked;
+    UserCommit(panel, gUnsavedAnswer);
+}
+
 // A fresh settings folder per test, named through the variable the settings file honours.
 class ShellTest : public ::testing::Test {
   protected:
@@ -43,6 +58,8 @@ class ShellTest : public ::testing::Test {
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
         setenv("KR7M_CONFIG_DIR", dir_.c_str(), 1);
+        setenv("XDG_STATE_HOME", dir_.c_str(), 1); // the window state file too
+        setenv("HOME", dir_.c_str(), 1);           // where file dialogs start
         SetMainResourceFile(ResourceFile().c_str());
         RegisterMainPanCallbacks();
         alarm(60); // a pop-up or loop that never returns ends the test program

@@ -13,6 +13,8 @@
 #include "link/linksettings.h"
 #include "platform/serial/portmap.h"
 
+using apptest::AnswerUnsavedChanges;
+using apptest::gUnsavedAnswer;
 using apptest::ReadFile;
 using apptest::WriteFile;
 
@@ -162,6 +164,8 @@ TEST_F(StartupTest, NewFileTakesTheRatedValuesFromTheSettingsFile) {
     ASSERT_NE(at, std::string::npos);
     text.replace(at, 12, "RatedI = 100");
     WriteFile(IniPath(), text);
+    gUnsavedAnswer = SAVEASK_DISCARD;
+    PostDeferredCall(AnswerUnsavedChanges, nullptr);
     CmFileNew(menuHandle, MENU_FILE_NEW, nullptr, BkgndPanel);
     EXPECT_EQ(Konf.RatedI, 100);
     EXPECT_FLOAT_EQ(Konf.IrPrim, 1.0f);

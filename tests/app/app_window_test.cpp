@@ -183,6 +183,8 @@ TEST_F(WindowTest, PrintWritesAPdfWithTheDateShownOnlyWhilePrinting) {
     std::string bytes = ReadFile(pdf);
     ASSERT_GT(bytes.size(), 100u);
     EXPECT_EQ(bytes.compare(0, 5, "%PDF-"), 0);
+    // Drawn as text in fonts, not as one picture of the screen.
+    EXPECT_NE(bytes.find("/Font"), std::string::npos);
 
     char date[32] = "";
     GetCtrlVal(MainPanel, PANEL_DATE, date, sizeof date);

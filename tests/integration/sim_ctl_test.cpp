@@ -413,3 +413,39 @@ TEST_F(CtlSim, UsesTheSettingsFileAndNeverWritesIt) {
 }
 
 } // namespace
+
+// A file with values out of range is refused, naming them, unless --force sends it corrected.
+TEST_F(CtlSim, SendConfigRefusesValuesOutOfRangeWithoutForce) {
+    Sim sim({});
+    ASSERT_TRUE(sim.Ready());
+    record spoiled = Sample(500);
+    spoiled.IrSec = 0.0f;
+    spoiled.DevAddr = 0;
+    std::string file = WriteSample(spoiled, "spoiled.KR7");
+    struct Case {
+        bool force;
+        int status;
+        const char *says;
+        bool sends;
+    } cases[] = {
+        {false, 1, "Nothing was sent; --force sends the corrected values.", false},
+        {true, 0, "Sending the corrected values (--force).", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.force ? "--force" : "without --force");
+        std::vector<std::string> args = {"--device", sim.Link(), "send-config", file, "--yes"};
+        if (c.force) args.push_back("--force");
+        int writesBefore = sim.CountRequests("10");
+        RunResult r = Ctl(args);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_NE(r.err.find(file + ": values out of range: current transformer secondary: 0 -> 5; "
+                                    "instrument address: 0 -> 247\n"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(sim.CountRequests("10") > writesBefore, c.sends);
+    }
+    RunResult misuse = Ctl({"--device", sim.Link(), "info", "--force"});
+    EXPECT_EQ(misuse.status, 2);
+    EXPECT_NE(misuse.err.find("--force belongs to send-config"), std::string::npos) << misuse.err;
+}

@@ -41,6 +41,8 @@ Options:
                     or the index 0 none, 1 even, 2 odd, 3 none1
   --no-rts          do not switch the bus line direction with RTS
   --yes, -y         confirm without asking (commands that ask first)
+  --force           send-config: send a file with values out of range, as they are
+                    corrected (without it such a file is refused, naming the fields)
   --watch SECONDS   read-outs: read again every SECONDS (0.2..86400) until Ctrl-C
   --csv FILE        read-outs: record every read to FILE as the views' "Record to
                     CSV..." does (time stamp, then each value in base units)
@@ -112,6 +114,10 @@ bool ReadOption(OptionReader &r, CtlOptions *o) {
     if (r.Is("--csv")) return r.Text("a file", &o->csv);
     if (r.Is("--yes", "-y")) {
         o->yes = true;
+        return r.Flag();
+    }
+    if (r.Is("--force")) {
+        o->force = true;
         return r.Flag();
     }
     if (r.Is("--range")) {
@@ -203,6 +209,10 @@ CommandLineAction ParseCtlCommandLine(int argc, const char *const *argv, CtlOpti
     }
     if ((o->range || o->save) && c.run != CmdScan) {
         *error = std::string(o->range ? "--range" : "--save") + " belongs to scan";
+        return kBadUsage;
+    }
+    if (o->force && c.run != CmdSendConfig) {
+        *error = "--force belongs to send-config";
         return kBadUsage;
     }
     if ((o->records >= 0 || o->newest >= 0 || o->interval > 0) && c.run != CmdLoggerDownload) {

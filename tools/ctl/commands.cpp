@@ -1,9 +1,11 @@
 // The commands of kr7mctl over the headless core.
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "config/commands.h"
 #include "config/configfile.h"
+#include "config/ranges.h"
 #include "config/record.h"
 #include "config/settings.h"
 #include "config/transfer.h"
@@ -68,6 +70,18 @@ int CmdReadConfig(const CtlOptions &o) {
 int CmdSendConfig(const CtlOptions &o) {
     const char *path = o.args[0].c_str();
     if (!OpenConfigFile(path, &Konf)) return kExitFailure;
+    // A value out of range is never sent unnoticed: named and refused, or with --force sent
+    // as it was corrected.
+    const std::vector<RangeFix> fixes = BringIntoRange();
+    if (!fixes.empty()) {
+        std::fprintf(stderr, "kr7mctl: %s: values out of range: %s\n", path,
+                     DescribeFixes(fixes).c_str());
+        if (!o.force) {
+            std::fprintf(stderr, "Nothing was sent; --force sends the corrected values.\n");
+            return kExitFailure;
+        }
+        std::fprintf(stderr, "Sending the corrected values (--force).\n");
+    }
     Console_SetAnswer(o.yes ? kConsoleAnswerYes : kConsoleAnswerAsk);
     int warningsBefore = Console_Report().warnings;
     int r = SendConfiguration();

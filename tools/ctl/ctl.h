@@ -27,6 +27,7 @@ struct CtlOptions {
     int parity = -1;    // parity index 0..3; -1 not given
     bool noRts = false;
     bool yes = false;
+    bool force = false;    // send-config: send a file whose values had to be brought into range
     double watch = 0;      // --watch: seconds between reads of a read-out; 0 reads once
     std::string csv;       // --csv: recording of a read-out's reads; "" none
     int range = 0;         // scan: highest address searched, 32 or 247; 0 not given (32)

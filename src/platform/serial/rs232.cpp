@@ -31,6 +31,9 @@ struct Port {
 
 Port gPorts[kPortCount];
 char gLastError[512] = "";
+ComWaitHook gWaitHook = nullptr;
+bool gInHook = false;
+constexpr int64_t kSliceNs = static_cast<int64_t>(kComWaitSliceMs) * 1000000;
 
 // Unix98 pseudo-terminal slaves live on majors 136..143.
 constexpr unsigned kPtySlaveMajorFirst = 136;
@@ -62,20 +65,39 @@ timespec ToTimespec(int64_t ns) {
     return ts;
 }
 
+// The longest a wait may sleep before the hook runs again: a slice, or what is left.
+int64_t SliceOf(int64_t leftNs) {
+    return gWaitHook && leftNs > kSliceNs ? kSliceNs : leftNs;
+}
+
+// A hook that itself waits on a port (it should not) would run inside itself.
+void RunHook() {
+    if (!gWaitHook || gInHook) return;
+    gInHook = true;
+    gWaitHook();
+    gInHook = false;
+}
+
 // Waits for `events` on fd until the absolute monotonic deadline. 1 ready, 0 timed out,
 // -1 failed or hung up without the event.
 int WaitFor(int fd, short events, int64_t deadlineNs) {
     for (;;) {
         int64_t left = deadlineNs - NowNs();
-        if (left <= 0) return 0;
+        // Past the deadline the device is still asked once without waiting, since the hook may
+        // have taken the last moments of the wait while the answer came in.
+        if (left < 0) left = 0;
         pollfd pfd{fd, events, 0};
-        timespec ts = ToTimespec(left);
+        timespec ts = ToTimespec(SliceOf(left));
         int r = ppoll(&pfd, 1, &ts, nullptr);
         if (r < 0) {
             if (errno == EINTR) continue;
             return -1;
         }
-        if (r == 0) return 0;
+        if (r == 0) {
+            if (NowNs() >= deadlineNs) return 0;
+            RunHook();
+            continue;
+        }
         // Callers wait only after the device had nothing for them, so a hang-up now means
         // the device is gone (a hung-up tty also reports itself readable).
         if (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) return -1;
@@ -363,6 +385,7 @@ int ComDrain(int port, double maxSeconds) {
     Port *p = OpenPort(port);
     if (p == nullptr) return kComNotOpen;
     int64_t deadline = NowNs() + static_cast<int64_t>(maxSeconds * 1e9);
+    int64_t lastHook = NowNs();
     for (;;) {
         int q = GetOutQLen(port);
         if (q < 0) return q;
@@ -374,6 +397,10 @@ int ComDrain(int port, double maxSeconds) {
         if (ns < 200000) ns = 200000;
         timespec ts = ToTimespec(ns);
         nanosleep(&ts, nullptr);
+        if (NowNs() - lastHook >= kSliceNs) {
+            RunHook();
+            lastHook = NowNs();
+        }
     }
     // A real UART still shifts out its last byte after the queue is empty; tcdrain waits for
     // that (which matters before RTS is dropped). A pseudo-terminal has no line to drain.
@@ -457,14 +484,20 @@ int ComIsPseudoTerminal(int port) {
 
 int Delay(double seconds) {
     if (!(seconds > 0.0)) return 0;
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    int64_t until = static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec +
-                    static_cast<int64_t>(seconds * 1e9);
-    timespec ts = ToTimespec(until);
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    const int64_t until = NowNs() + static_cast<int64_t>(seconds * 1e9);
+    for (;;) {
+        int64_t left = until - NowNs();
+        if (left <= 0) return 0;
+        // Sleep to an absolute time, so a signal or the hook never stretches the pause.
+        timespec ts = ToTimespec(until - left + SliceOf(left));
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+        }
+        if (NowNs() < until) RunHook();
     }
-    return 0;
+}
+
+void SetComWaitHook(ComWaitHook hook) {
+    gWaitHook = hook;
 }
 
 const char *ComLastErrorText() {

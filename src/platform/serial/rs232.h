@@ -69,6 +69,15 @@ int ComIsPseudoTerminal(int port);
 // Blocks the calling thread for `seconds` (negative or zero returns at once).
 int Delay(double seconds);
 
+// Something to do while a wait of ComRd, ComDrain or Delay goes on: the graphical program keeps
+// its windows painted with it. It is called between slices of at most kComWaitSliceMs while the
+// caller's own deadline is kept on the monotonic clock, so it never lengthens a time-out (a
+// slow hook can only make the wait end late by its own run time). Only waits that find nothing
+// to do call it: an answer that is already there is read at once. nullptr removes it.
+typedef void (*ComWaitHook)(void);
+constexpr int kComWaitSliceMs = 20;
+void SetComWaitHook(ComWaitHook hook);
+
 // Text of the last failure of OpenComConfig: device path, reason, and the fix where there is
 // one (e.g. joining the device's group for a permission problem). Empty after a success.
 const char *ComLastErrorText();

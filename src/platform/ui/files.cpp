@@ -32,6 +32,7 @@ std::string g_answer;
 std::string g_printFile;
 int g_printLandscape = 0;
 int g_printNoDialog = 0;
+QString g_printHeading;
 QPointer<QTextBrowser> g_help;
 
 // "*.KR7" also matches "x.kr7": configuration files travel between systems that do not keep
@@ -51,17 +52,38 @@ QString FilterFor(const QString &pattern, const QString &types) {
     return filter + "All files (*)";
 }
 
-// Renders a widget onto the printer's page, scaled to fit and centred at the top.
+// Draws the panel onto the printer's page as the widgets paint themselves, so that texts and
+// frames stay vectors (a PDF keeps them sharp and searchable) on the white paper, without the
+// window's grey background; below the heading line when one is set, scaled to fit the width.
 bool RenderOnto(QPrinter *printer, QWidget *w) {
-    QPixmap pix = w->grab();
     QPainter painter;
     if (!painter.begin(printer)) return false;
     QRect page = printer->pageLayout().paintRectPixels(printer->resolution());
     page.moveTo(0, 0);
-    QSize sz = pix.size().scaled(page.size(), Qt::KeepAspectRatio);
-    if (sz.width() > pix.width() * 8) sz = pix.size() * 8; // no absurd blow-up of tiny panels
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawPixmap(QRect((page.width() - sz.width()) / 2, 0, sz.width(), sz.height()), pix);
+    // The panel's pixels as on the screen (96 per inch), so a heading in points fits with it.
+    const double perPixel = printer->resolution() / 96.0;
+    int top = 0;
+    if (!g_printHeading.isEmpty()) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(11);
+        font.setBold(true);
+        painter.setFont(font);
+        QRect box(0, 0, page.width(), static_cast<int>(30 * perPixel));
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, g_printHeading);
+        painter.drawLine(0, box.bottom(), page.width(), box.bottom());
+        top = box.bottom() + static_cast<int>(12 * perPixel);
+    }
+    double scale = perPixel;
+    if (w->width() * scale > page.width()) scale = page.width() / double(w->width());
+    if (w->height() * scale > page.height() - top)
+        scale = (page.height() - top) / double(w->height());
+    painter.translate((page.width() - w->width() * scale) / 2, top);
+    painter.scale(scale, scale);
+    // A widget that fills its own background would paint the grey even so: not on paper.
+    const bool filled = w->autoFillBackground();
+    w->setAutoFillBackground(false);
+    w->render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    w->setAutoFillBackground(filled);
     return painter.end();
 }
 
@@ -124,10 +146,9 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultSpec, const
         if (!EnsureApp()) return UIE_NO_DISPLAY;
         QString pattern = Q(defaultSpec);
         QString dir = Q(defaultDirectory);
-        // No folder given: the program's own while developing; an installed program's data
-        // folder is no place for the user's files, so there the current folder, as a shell has it.
-        if (dir.isEmpty())
-            dir = InstalledLayout() ? QDir::currentPath() : QString::fromStdString(ProgramDir());
+        // No folder given: the user's home. The program's folder is no place for the user's
+        // files, and the current folder of a program started from a menu is anybody's guess.
+        if (dir.isEmpty()) dir = QDir::homePath();
         QFileDialog dlg(nullptr, Q(title), dir, FilterFor(pattern, Q(fileTypes)));
         if (PanelRec *p = FindPanel(ActivePanel()); p && p->window)
             dlg.setParent(p->window->window(), Qt::Dialog);
@@ -206,6 +227,10 @@ int SetPrintAttribute(int attribute, int value) {
 }
 
 int SetPrintAttribute(int attribute, const char *text) {
+    if (attribute == ATTR_PRINT_HEADING) {
+        g_printHeading = Q(text);
+        return 0;
+    }
     if (attribute != ATTR_PRINT_OUTPUT_FILE) return UIE_BAD_ATTRIBUTE;
     g_printFile = text ? text : "";
     return 0;
@@ -238,7 +263,7 @@ int PrintPanel(int panel) {
         return 0;
     }
     if (!g_printNoDialog) {
-        QPrintDialog dlg(&printer, w->window());
+        QPrintDialog dlg(&printer, p->window->window());
         dlg.setWindowTitle("Print");
         // With no printer installed the dialog still offers printing to a PDF file.
         dlg.setOption(QAbstractPrintDialog::PrintToFile, true);

@@ -10,7 +10,10 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 namespace uiq {
 namespace {
@@ -179,6 +182,20 @@ int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId) {
         p->client = d;
         d->resize(width, height);
         if (!p->sizable) d->setFixedSize(width, height);
+        // A dialog has a title and a close box, nothing to minimise or maximise.
+        d->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint);
+        if (def->attrs.Has("icon")) {
+            // The standard icon of the message's kind, at the top left where the texts leave room.
+            const std::string kind = def->attrs.Str("icon");
+            QStyle::StandardPixmap which = kind == "error"      ? QStyle::SP_MessageBoxCritical
+                                           : kind == "warning"  ? QStyle::SP_MessageBoxWarning
+                                           : kind == "question" ? QStyle::SP_MessageBoxQuestion
+                                                                : QStyle::SP_MessageBoxInformation;
+            auto *icon = new QLabel(d);
+            icon->setPixmap(d->style()->standardIcon(which, nullptr, d).pixmap(36, 36));
+            icon->setGeometry(18, 16, 36, 36);
+        }
     } else if (!parent) {
         auto *w = new PanelWindow();
         w->handle = p->handle;
@@ -201,6 +218,12 @@ int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId) {
         client->setMinimumSize(width, height);
         area->setWidget(client);
         area->setWidgetResizable(true);
+        if (def->attrs.Bool("scroll", false)) {
+            // Larger than designed, the controls stand in the middle instead of the top left.
+            client->setFixedSize(width, height);
+            area->setWidgetResizable(false);
+            area->setAlignment(Qt::AlignCenter);
+        }
         p->window = area;
         p->client = client;
         area->setGeometry(def->attrs.Int("left", 0), def->attrs.Int("top", 0), width, height);
@@ -221,6 +244,18 @@ int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId) {
         if (const CallbackBinding *b = FindCallback(def->attrs.Str("callback"))) p->cb = b->panel;
     Panels()[p->handle] = std::move(rec);
     for (const auto &c : def->controls) BuildControl(p, c);
+    // Controls marked for it go into the main window's status bar, which QMainWindow keeps below
+    // everything else; a text that does not fit is cut there, never the window widened.
+    if (p->main)
+        for (size_t i = 0; i < def->controls.size() && i < p->ctrls.size(); ++i) {
+            CtrlRec *c = p->ctrls[i].get();
+            if (!def->controls[i].attrs.Bool("statusbar", false) || !c->w) continue;
+            c->w->setProperty("kr7mStatusBar", true);
+            c->w->setMinimumWidth(40);
+            c->w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            p->main->statusBar()->addWidget(c->w, c->width);
+            c->w->setVisible(c->visible);
+        }
     return p->handle;
 }
 
@@ -346,6 +381,11 @@ int GetPanelAttribute(int panel, int attribute, int *value) {
         break;
     case ATTR_CLIENT_TOP:
         *value = ClientTop(p);
+        break;
+    case ATTR_STATUS_BAR_HEIGHT:
+        *value = p->main && p->main->findChild<QStatusBar *>(QString(), Qt::FindDirectChildrenOnly)
+                     ? p->main->statusBar()->height()
+                     : 0;
         break;
     default:
         return UIE_BAD_ATTRIBUTE;

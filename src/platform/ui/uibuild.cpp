@@ -47,7 +47,7 @@ class Led : public QWidget {
 } // namespace
 
 void PlaceControl(CtrlRec *c) {
-    if (!c->w) return;
+    if (!c->w || c->w->property("kr7mStatusBar").toBool()) return; // the bar's layout places it
     c->w->setGeometry(c->left, c->top, c->width, c->height);
     if (!c->label) return;
     QLabel *l = c->label;

@@ -51,6 +51,58 @@ struct Commit {
 std::deque<Commit> g_commits;
 int g_active = 0;
 
+// While ProcessDrawEvents runs (a wait inside a callback), nothing of the program may run: what
+// would have fired is held here and fired, in order, by the next ordinary event processing.
+enum HeldKind { HELD_COMMIT, HELD_MENU, HELD_TIMER, HELD_PANEL, HELD_DEFERRED };
+struct Held {
+    HeldKind kind;
+    int handle, id;
+    DeferredCallbackPtr fn;
+    void *data;
+};
+std::deque<Held> g_held;
+int g_drawOnly = 0;
+QTimer *g_release = nullptr;
+int g_callbackDepth = 0;
+CallbackEndHook g_callbackEnd = nullptr;
+
+bool Hold(HeldKind kind, int handle, int id, DeferredCallbackPtr fn = nullptr,
+          void *data = nullptr) {
+    if (!g_drawOnly) return false;
+    // A timer that ticked several times during the wait ticks once afterwards.
+    if (kind == HELD_TIMER)
+        for (const Held &h : g_held)
+            if (h.kind == HELD_TIMER && h.handle == handle && h.id == id) return true;
+    g_held.push_back({kind, handle, id, fn, data});
+    return true;
+}
+
+void ReleaseHeld();
+
+void ArmRelease() {
+    if (g_held.empty()) return;
+    if (!g_release) {
+        g_release = new QTimer(g_app);
+        g_release->setSingleShot(true);
+        g_release->setInterval(0);
+        QObject::connect(g_release, &QTimer::timeout, g_release, [] { ReleaseHeld(); });
+    }
+    if (!g_release->isActive()) g_release->start();
+}
+
+// Counts the program's callbacks on the stack; when the outermost one returns, the program's
+// end-of-callback hook runs (the window title follows the document from there).
+struct CallbackScope {
+    CallbackScope() { ++g_callbackDepth; }
+    ~CallbackScope() {
+        if (--g_callbackDepth == 0 && g_callbackEnd) {
+            ++g_callbackDepth; // the hook is no callback of its own
+            g_callbackEnd();
+            --g_callbackDepth;
+        }
+    }
+};
+
 bool IsWithin(int panel, int ancestor) {
     for (int h = panel; h != 0;) {
         if (h == ancestor) return true;
@@ -211,8 +263,10 @@ void NoteCommit(int panel, int control) {
 }
 
 void FireCommit(int panel, int control) {
+    if (Hold(HELD_COMMIT, panel, control)) return;
     CtrlRec *c = FindCtrl(panel, control);
     if (!c) return;
+    CallbackScope scope;
     if (c->cb && !c->inCallback) {
         c->inCallback = true;
         CtrlCallbackPtr cb = c->cb;
@@ -225,30 +279,77 @@ void FireCommit(int panel, int control) {
 }
 
 void FireTimer(int panel, int control) {
+    if (Hold(HELD_TIMER, panel, control)) return;
     CtrlRec *c = FindCtrl(panel, control);
     // A tick that comes while the previous one is still in its callback (a pop-up waiting in
     // it) is dropped instead of running the callback inside itself.
     if (!c || !c->cb || c->inCallback) return;
+    CallbackScope scope;
     c->inCallback = true;
     c->cb(panel, control, EVENT_TIMER_TICK, c->cbData, 0, 0);
     if (CtrlRec *again = FindCtrl(panel, control)) again->inCallback = false;
 }
 
 void FireMenu(int menuBar, int item) {
+    if (Hold(HELD_MENU, menuBar, item)) return;
     MenuBarRec *mb = FindMenuBar(menuBar);
     if (!mb) return;
     auto it = mb->items.find(item);
     if (it == mb->items.end()) return;
     int panel = mb->panel;
+    CallbackScope scope;
     if (it->second.cb) it->second.cb(menuBar, item, it->second.cbData, panel);
     NoteCommit(menuBar, item);
 }
 
 void FirePanelEvent(int panel, int event) {
+    if (Hold(HELD_PANEL, panel, event)) return;
     PanelRec *p = FindPanel(panel);
     if (!p || !p->cb) return;
+    CallbackScope scope;
     p->cb(panel, event, p->cbData, 0, 0);
 }
+
+namespace {
+
+void RunDeferred(DeferredCallbackPtr fn, void *data) {
+    if (Hold(HELD_DEFERRED, 0, 0, fn, data)) return;
+    CallbackScope scope;
+    fn(data);
+}
+
+// What a user could not have reached while the wait went on (a window behind a pop-up that has
+// come up since) is dropped, as the toolkit would have refused the click.
+bool ReachableNow(int panel) {
+    return g_popups.empty() || IsWithin(panel, g_popups.back());
+}
+
+void ReleaseHeld() {
+    while (!g_held.empty() && !g_drawOnly) {
+        Held h = g_held.front();
+        g_held.pop_front();
+        switch (h.kind) {
+        case HELD_COMMIT:
+            if (ReachableNow(h.handle)) FireCommit(h.handle, h.id);
+            break;
+        case HELD_MENU:
+            if (MenuBarRec *mb = FindMenuBar(h.handle); mb && ReachableNow(mb->panel))
+                FireMenu(h.handle, h.id);
+            break;
+        case HELD_TIMER:
+            FireTimer(h.handle, h.id);
+            break;
+        case HELD_PANEL:
+            FirePanelEvent(h.handle, h.id);
+            break;
+        case HELD_DEFERRED:
+            RunDeferred(h.fn, h.data);
+            break;
+        }
+    }
+}
+
+} // namespace
 
 void ForgetPanel(int panel) {
     for (size_t i = 0; i < g_popups.size();) {
@@ -365,11 +466,79 @@ int ProcessSystemEvents() {
     return 0;
 }
 
+int ProcessDrawEvents() {
+    if (!EnsureApp()) return UIE_NO_DISPLAY;
+    ++g_drawOnly;
+    // Painting, layout and the window system's own requests (exposure, moves) go on; mouse,
+    // keys and close requests wait in the toolkit's queue until the callback has returned.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    --g_drawOnly;
+    if (!g_drawOnly) ArmRelease();
+    return 0;
+}
+
+int HeldEventCount() {
+    return static_cast<int>(g_held.size());
+}
+
+void SetCallbackEndHook(CallbackEndHook hook) {
+    g_callbackEnd = hook;
+}
+
 int PostDeferredCall(DeferredCallbackPtr fn, void *data) {
     if (!fn) return UIE_MISSING_ARGUMENT;
     if (!EnsureApp()) return UIE_NO_DISPLAY;
     QMetaObject::invokeMethod(
-        g_app, [fn, data]() { fn(data); }, Qt::QueuedConnection);
+        g_app, [fn, data]() { RunDeferred(fn, data); }, Qt::QueuedConnection);
+    return 0;
+}
+
+namespace {
+// A click or key that reaches the window while the program is busy, as the toolkit delivers it.
+class LaterCommit : public QEvent {
+  public:
+    LaterCommit(int panel, int control) : QEvent(QEvent::User), panel_(panel), control_(control) {}
+    int panel_, control_;
+};
+class LaterReceiver : public QObject {
+  protected:
+    bool event(QEvent *e) override {
+        if (e->type() != QEvent::User) return QObject::event(e);
+        auto *c = static_cast<LaterCommit *>(e);
+        UserCommit(c->panel_, c->control_);
+        return true;
+    }
+};
+} // namespace
+
+namespace {
+class PaintCounter : public QObject {
+  public:
+    long long count = 0;
+
+  protected:
+    bool eventFilter(QObject *o, QEvent *e) override {
+        if (e->type() == QEvent::Paint && o->isWidgetType()) ++count;
+        return false;
+    }
+};
+} // namespace
+
+long long PaintCount() {
+    if (!EnsureApp()) return 0;
+    static PaintCounter *counter = [] {
+        auto *c = new PaintCounter;
+        g_app->installEventFilter(c);
+        return c;
+    }();
+    return counter->count;
+}
+
+int UserCommitLater(int panel, int control) {
+    if (!EnsureApp()) return UIE_NO_DISPLAY;
+    if (!FindCtrl(panel, control)) return FindPanel(panel) ? UIE_BAD_CONTROL : UIE_BAD_HANDLE;
+    static LaterReceiver *receiver = new LaterReceiver;
+    QCoreApplication::postEvent(receiver, new LaterCommit(panel, control));
     return 0;
 }
 

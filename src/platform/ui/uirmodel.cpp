@@ -63,7 +63,7 @@ const AttrRule kCommon[] = {
     {"visible", Type::Bool, nullptr},   {"mode", Type::Choice, "hot|indicator"},
     {"bold", Type::Bool, nullptr},      {"color", Type::Color, nullptr},
     {"bgcolor", Type::Color, nullptr},  {"labelpos", Type::Choice, "left|top|right|none"},
-    {"tooltip", Type::Text, nullptr},
+    {"tooltip", Type::Text, nullptr},   {"statusbar", Type::Bool, nullptr},
 };
 
 struct KindRule {
@@ -140,11 +140,18 @@ const KindRule *FindKind(const std::string &kind) {
 }
 
 const AttrRule kPanelAttrs[] = {
-    {"name", Type::Ident, nullptr},     {"title", Type::Text, nullptr},
-    {"width", Type::Int, nullptr},      {"height", Type::Int, nullptr},
-    {"top", Type::Int, nullptr},        {"left", Type::Int, nullptr},
-    {"callback", Type::Ident, nullptr}, {"sizable", Type::Bool, nullptr},
-    {"kind", Type::Choice, "popup"},    {"bgcolor", Type::Color, nullptr},
+    {"name", Type::Ident, nullptr},
+    {"title", Type::Text, nullptr},
+    {"width", Type::Int, nullptr},
+    {"height", Type::Int, nullptr},
+    {"top", Type::Int, nullptr},
+    {"left", Type::Int, nullptr},
+    {"callback", Type::Ident, nullptr},
+    {"sizable", Type::Bool, nullptr},
+    {"kind", Type::Choice, "popup"},
+    {"bgcolor", Type::Color, nullptr},
+    {"scroll", Type::Bool, nullptr},
+    {"icon", Type::Choice, "error|warning|question|information"},
 };
 const AttrRule kMenuBarAttrs[] = {{"name", Type::Ident, nullptr}};
 const AttrRule kMenuAttrs[] = {{"name", Type::Ident, nullptr},

@@ -94,17 +94,18 @@ enum {
     ATTR_CALLBACK_DATA, // void*
     ATTR_ACTIVE_YAXIS,  // charts: the Y axis ATTR_YNAME addresses (VAL_LEFT_YAXIS/_RIGHT_)
     // panels
-    ATTR_TITLE = 100,      // text
-    ATTR_PANEL_FIRST_CTRL, // id of the first control, 0 when none (read only)
-    ATTR_FRAME_THICKNESS,  // int, pixels
-    ATTR_MENU_HEIGHT,      // height of the panel's menu bar, pixels
-    ATTR_MENU_BAR_VISIBLE, // int 0/1
-    ATTR_MENU_BAR,         // menu bar handle of the panel, 0 when none (read only)
-    ATTR_WINDOW_ZOOM,      // VAL_NO_ZOOM / VAL_MAXIMIZE
-    ATTR_PANEL_PARENT,     // handle of the parent panel, 0 for top level (read only)
-    ATTR_RESOURCE_ID,      // resource id the panel was loaded from (read only)
-    ATTR_ACTIVE_CTRL,      // control that Enter commits
-    ATTR_CLIENT_TOP,       // top of the client area below menu bar (and toolbar) (read only)
+    ATTR_TITLE = 100,       // text
+    ATTR_PANEL_FIRST_CTRL,  // id of the first control, 0 when none (read only)
+    ATTR_FRAME_THICKNESS,   // int, pixels
+    ATTR_MENU_HEIGHT,       // height of the panel's menu bar, pixels
+    ATTR_MENU_BAR_VISIBLE,  // int 0/1
+    ATTR_MENU_BAR,          // menu bar handle of the panel, 0 when none (read only)
+    ATTR_WINDOW_ZOOM,       // VAL_NO_ZOOM / VAL_MAXIMIZE
+    ATTR_PANEL_PARENT,      // handle of the parent panel, 0 for top level (read only)
+    ATTR_RESOURCE_ID,       // resource id the panel was loaded from (read only)
+    ATTR_ACTIVE_CTRL,       // control that Enter commits
+    ATTR_CLIENT_TOP,        // top of the client area below menu bar (and toolbar) (read only)
+    ATTR_STATUS_BAR_HEIGHT, // height of the status bar of a main window, 0 when none (read only)
     // menu items
     ATTR_CHECKED = 200, // tick mark
     ATTR_ITEM_NAME,     // menu or item text
@@ -179,6 +180,19 @@ int RunUserInterface();                       // returns the code given to QuitU
 int QuitUserInterface(int code);
 int ProcessSystemEvents();                                // handles pending events, returns at once
 int PostDeferredCall(DeferredCallbackPtr fn, void *data); // runs fn from the event loop
+// Added: for waits inside a callback (a device exchange). Paints the windows and lets the window
+// system's own requests through, but runs nothing of the program: user input stays in the
+// toolkit's queue, and commits, menu choices, timer ticks, panel events and deferred calls that
+// come up meanwhile are held and fire, in order, at the next ordinary event processing (once
+// the waiting callback has returned, or in the loop of a pop-up it shows). So callbacks still
+// never overlap while the window stays drawn.
+int ProcessDrawEvents();
+// Added: how many events are held now (see ProcessDrawEvents).
+int HeldEventCount();
+// Added: runs after each outermost callback of the program (control, menu, panel, timer or
+// deferred call) has returned, e.g. to make the window title follow the edited document.
+typedef void (*CallbackEndHook)(void);
+void SetCallbackEndHook(CallbackEndHook hook);
 // Added: the reason for the last failed load, print or picture (file and line of a damaged
 // resource file, for example), so that a front end can say more than an error number.
 const char *UILastErrorDetail();
@@ -325,11 +339,17 @@ int GetProjectDir(char *directory, int size);
 int MakePathname(const char *directory, const char *file, char *path, int size);
 int GetFileInfo(const char *path, long *size); // 1 when the file exists, 0 otherwise
 
-enum { ATTR_PRINT_OUTPUT_FILE = 300, ATTR_PRINT_ORIENTATION, ATTR_PRINT_NO_DIALOG };
+// ATTR_PRINT_HEADING (added): a line printed above the panel (program, file, date), "" none.
+enum {
+    ATTR_PRINT_OUTPUT_FILE = 300,
+    ATTR_PRINT_ORIENTATION,
+    ATTR_PRINT_NO_DIALOG,
+    ATTR_PRINT_HEADING
+};
 int SetPrintAttribute(int attribute, int value);
 int SetPrintAttribute(int attribute, const char *text); // empty text: print to a printer
-// Prints the panel image after the print dialog (no dialog with ATTR_PRINT_NO_DIALOG). 0 success,
-// 1 cancelled, negative on failure.
+// Prints the panel, drawn as vectors on white, after the print dialog (no dialog with
+// ATTR_PRINT_NO_DIALOG). 0 success, 1 cancelled, negative on failure.
 int PrintPanel(int panel);
 
 int SystemHelp(const char *helpFile, const char *title); // shows an HTML page in a help window
@@ -358,6 +378,11 @@ int UserCommit(int panel, int control);
 int UserTypeText(int panel, int control, const char *text);
 int UserChooseMenu(int menuBar, int item);
 int UserClosePanel(int panel);
+// Added: commits the control the way a click that reaches the window later does: from the
+// event loop, after what is queued before it.
+int UserCommitLater(int panel, int control);
+// Added: how many paint events the program's widgets have received since the first call.
+long long PaintCount();
 // Answers the next file selection pop-up without showing it (empty path: cancel).
 int SetFileSelectAnswer(const char *path);
 // Saves a picture of a panel as it is drawn now (PNG).

@@ -287,3 +287,66 @@ TEST_F(UiTest, CloseGoesToThePanelCallbackAndQuitEndsTheLoop) {
 }
 
 } // namespace
+
+namespace {
+
+int gDeferredRuns = 0;
+void CountDeferred(void *) {
+    ++gDeferredRuns;
+    Calls().push_back({"deferred", 0, 0, 0});
+}
+
+// A wait inside a callback that keeps the windows drawn, as the serial waits do.
+void DrawOnlyFor(int ms) {
+    auto end = Clock::now() + std::chrono::milliseconds(ms);
+    while (Clock::now() < end) ProcessDrawEvents();
+}
+
+} // namespace
+
+// While a callback waits, the windows are painted but nothing of the program runs: a commit
+// the user made, a timer tick and a deferred call are held and fire afterwards, in order, the
+// ticks of one timer once.
+TEST_F(UiTest, DrawOnlyWaitsPaintAndHoldEverythingElse) {
+    int p = Load(MAIN);
+    ASSERT_EQ(DisplayPanel(p), 0);
+    ProcessSystemEvents();
+    gDeferredRuns = 0;
+    long long paintsBefore = PaintCount();
+    SetCtrlVal(p, MAIN_NAME, "changed by the program"); // needs a repaint
+    ASSERT_EQ(PostDeferredCall(CountDeferred, nullptr), 0);
+    ASSERT_EQ(UserCommitLater(p, MAIN_GO), 0);
+    ASSERT_EQ(SetCtrlAttribute(p, MAIN_TICK, ATTR_ENABLED, 1), 0); // every 20 ms
+    DrawOnlyFor(200);
+    EXPECT_GT(PaintCount(), paintsBefore) << "the window was painted during the wait";
+    EXPECT_TRUE(Calls().empty()) << "no callback ran inside the wait";
+    EXPECT_EQ(gDeferredRuns, 0);
+    EXPECT_EQ(HeldEventCount(), 3) << "deferred call, commit, one tick";
+    SetCtrlAttribute(p, MAIN_TICK, ATTR_ENABLED, 0);
+
+    ProcessSystemEvents();
+    ASSERT_EQ(Calls().size(), 3u);
+    EXPECT_EQ(Calls()[0].what, "deferred");
+    EXPECT_EQ(Calls()[1].what, "ctrl");
+    EXPECT_EQ(Calls()[1].id, MAIN_GO);
+    EXPECT_EQ(Calls()[2].what, "tick");
+    EXPECT_EQ(HeldEventCount(), 0);
+}
+
+// A commit held during a wait is dropped when a pop-up has come up since: the user could not
+// have reached the window behind it.
+TEST_F(UiTest, HeldCommitsBehindANewPopupAreDropped) {
+    int p = Load(MAIN);
+    int ask = Load(ASK, p);
+    ASSERT_EQ(DisplayPanel(p), 0);
+    ASSERT_EQ(UserCommitLater(p, MAIN_GO), 0);
+    ASSERT_EQ(UserCommitLater(ask, ASK_YES), 0);
+    DrawOnlyFor(50);
+    ASSERT_EQ(InstallPopup(ask), 0);
+    int where = 0, control = 0;
+    EXPECT_EQ(GetUserEvent(1, &where, &control), EVENT_COMMIT);
+    EXPECT_EQ(where, ask);
+    EXPECT_EQ(control, ASK_YES);
+    RemovePopup(0);
+    for (const auto &c : Calls()) EXPECT_NE(c.id, MAIN_GO) << "the main panel was behind";
+}
