@@ -1,97 +1,16 @@
 // The program's own resource against its language files: the shipped English file is exactly
 // what the export makes of the resource the build wrote, every panel and menu bar loads with it
 // unchanged, and a translation of every text reaches every panel and menu bar.
-#include "../filetext.h"
-#include "langtexts.h"
-#include "localui/localui.h"
-#include "platform/ui/userint.h"
-
-#include <gtest/gtest.h>
+#include "mainpan.h"
 
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
 using namespace langtest;
 
-const char *const kResource = KR7M_BIN_DIR "/MainPan.uir";
-const char *const kShipped = KR7M_SOURCE_DIR "/resources/kr7meng.lwl";
-
-class MainPanLangTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_EQ(InitUserInterface(0, nullptr), 0);
-        char pattern[] = "/tmp/mainpan_langXXXXXX";
-        dir_ = mkdtemp(pattern);
-    }
-    void TearDown() override {
-        for (int m : menuBars_) DiscardMenuBar(m);
-        for (int p : panels_) DiscardPanel(p);
-        ProcessSystemEvents();
-        std::system(("rm -rf '" + dir_ + "'").c_str());
-    }
-    // Ids 1, 2, ... of the resource's panels or menu bars, as the loader finds them.
-    template <typename Load> std::vector<int> Ids(Load load) {
-        std::vector<int> ids;
-        for (int id = 1;; ++id) {
-            int h = load(id);
-            if (h == UIE_RESOURCE_NOT_FOUND) break;
-            EXPECT_GT(h, 0) << "resource id " << id;
-            if (h <= 0) break;
-            ids.push_back(id);
-            load(-h); // discard
-        }
-        return ids;
-    }
-    std::vector<int> PanelIds() {
-        return Ids([](int id) {
-            if (id < 0) return DiscardPanel(-id);
-            return LoadPanel(0, kResource, id);
-        });
-    }
-    std::vector<int> MenuBarIds() {
-        return Ids([](int id) {
-            if (id < 0) return DiscardMenuBar(-id);
-            return LoadMenuBar(0, kResource, id);
-        });
-    }
-    int Keep(int handle, std::vector<int> *list) {
-        if (handle > 0) list->push_back(handle);
-        return handle;
-    }
-    // Loads every panel and menu bar plainly and with `lang`; the texts of each pair, with the
-    // object's name for messages.
-    struct Pair {
-        std::string what;
-        Texts plain, localized;
-    };
-    std::vector<Pair> LoadAll(const std::string &lang) {
-        std::vector<Pair> out;
-        for (int id : PanelIds()) {
-            int plain = Keep(LoadPanel(0, kResource, id), &panels_);
-            int h = -1;
-            EXPECT_EQ(LoadLocalizedPanel(0, kResource, id, lang.c_str(), &h), 0) << "panel " << id;
-            Keep(h, &panels_);
-            if (plain <= 0 || h <= 0) continue;
-            out.push_back({"panel " + std::to_string(id), PanelTexts(plain), PanelTexts(h)});
-        }
-        for (int id : MenuBarIds()) {
-            int plain = Keep(LoadMenuBar(0, kResource, id), &menuBars_);
-            int h = -1;
-            EXPECT_EQ(LoadLocalizedMenuBar(0, kResource, id, lang.c_str(), &h), 0)
-                << "menu bar " << id;
-            Keep(h, &menuBars_);
-            if (plain <= 0 || h <= 0) continue;
-            out.push_back({"menu bar " + std::to_string(id), MenuTexts(plain), MenuTexts(h)});
-        }
-        return out;
-    }
-    std::string dir_;
-    std::vector<int> panels_, menuBars_;
-};
+using MainPanLangTest = MainPanFixture;
 
 TEST_F(MainPanLangTest, ShippedEnglishFileIsAFreshExportOfTheResource) {
     const std::string fresh = dir_ + "/kr7meng.lwl";

@@ -1,0 +1,310 @@
+// The German language file against the program's resource: it fits every panel and menu bar as
+// the resource is now, it translates every text that German writes differently, its formats
+// take the same values in the same order, its menus keep one accelerator per letter, and its
+// umlauts reach the panels intact.
+#include "mainpan.h"
+
+#include "MainPan.h"
+#include "inifile/inifile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <functional>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace langtest;
+
+// A language file as the engine reads it: sections in file order, each with its items (long
+// values joined) in file order.
+struct Section {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> items; // name, value with escapes resolved
+};
+
+std::vector<Section> ReadSections(const std::string &path) {
+    std::vector<Section> out;
+    IniDoc doc = Ini_New(0);
+    EXPECT_EQ(Ini_ReadFromFile(doc, path.c_str()), 0) << path;
+    for (int s = 1; s <= Ini_NumberOfSections(doc); ++s) {
+        const char *name = nullptr;
+        Ini_NthSectionName(doc, s, &name);
+        Section sec{name, {}};
+        for (int i = 1; i <= Ini_NumberOfItems(doc, sec.name.c_str()); ++i) {
+            const char *item = nullptr, *value = nullptr;
+            Ini_NthItemName(doc, sec.name.c_str(), i, &item);
+            std::string key = item;
+            Ini_GetPointerToString(doc, sec.name.c_str(), key.c_str(), &value);
+            sec.items.push_back({key, value ? value : ""});
+        }
+        out.push_back(std::move(sec));
+    }
+    Ini_Dispose(doc);
+    return out;
+}
+
+// Every text of a file: "SECTION.Key" -> text.
+std::map<std::string, std::string> TextsOf(const std::vector<Section> &file) {
+    std::map<std::string, std::string> out;
+    for (const Section &s : file)
+        for (const auto &[key, value] : s.items)
+            if (IsTextKey(key)) out[s.name + "." + key] = value;
+    return out;
+}
+
+// What a section is made of apart from its texts: kinds, counts, flags, and which text keys
+// it has. Two files of the same resource must agree on it section by section.
+std::string ShapeOf(const Section &s) {
+    std::string shape;
+    for (const auto &[key, value] : s.items)
+        shape += IsTextKey(key) ? key + ";" : key + "=" + value + ";";
+    return shape;
+}
+
+// Texts that read the same in German: formula symbols, units, numbers, names and the few
+// words both languages share.
+bool SameInGerman(const std::string &text) {
+    static const std::regex symbol("(U|I|P|Q|S|PF|f)(1N|2N|3N|12|23|31|1|2|3|N)?(avg)?(max|min)?");
+    static const std::regex unitCaption("(P|Q|S)(max|int)? \\[(W|var|VA)\\]");
+    static const std::regex number("[0-9]+( A| V)?");
+    static const std::set<std::string> same = {
+        "V",      "kV",      "A",         "kA",        "Hz",          "min",      "max",
+        "Wh",     "kWh",     "MWh",       "GWh",       "varh",        "kvarh",    "Mvarh",
+        "Gvarh",  "L1",      "L2",        "L3",        "OK",          "Bus",      "Bus (RS-485)",
+        "Minute", "Version", "Version 1", "Version 2", "Port %s: %s", "&Deutsch", "&English"};
+    static const std::regex port("Port [1-8]");
+    return same.count(text) || std::regex_match(text, symbol) ||
+           std::regex_match(text, unitCaption) || std::regex_match(text, number) ||
+           std::regex_match(text, port);
+}
+
+// The conversions of a text used as a format, in order ("%s", "%d", ...; "%%" is none).
+std::vector<std::string> Conversions(const std::string &text) {
+    std::vector<std::string> out;
+    static const std::regex conv("%[-+ #0]*[0-9]*(\\.[0-9]+)?[hlLqjzt]*[diouxXeEfFgGaAcspn%]");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), conv);
+         it != std::sregex_iterator(); ++it)
+        if (it->str() != "%%") out.push_back(it->str());
+    return out;
+}
+
+// The accelerator letter of a menu text ("Ö&ffnen..." -> "f"), lower case; empty without one.
+std::string Accelerator(const std::string &text) {
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != '&') continue;
+        if (text[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        const unsigned char c = static_cast<unsigned char>(text[i + 1]);
+        if (c < 0x80) return std::string(1, static_cast<char>(std::tolower(c)));
+        return text.substr(i + 1, 2); // a letter outside ASCII: its UTF-8 bytes
+    }
+    return "";
+}
+
+class GermanFileTest : public MainPanFixture {
+  protected:
+    // A fresh export of the resource the build wrote: what the German file must fit.
+    std::string FreshExport() {
+        const std::string fresh = dir_ + "/fresh.lwl";
+        EXPECT_EQ(ExportResourceToLangFile(kResource, fresh.c_str()), 0) << UILastErrorDetail();
+        return fresh;
+    }
+};
+
+TEST_F(GermanFileTest, EveryPanelAndMenuBarLoadsWithTheGermanFile) {
+    // The shipped file and the copy the build put beside the program (and that is installed).
+    for (const std::string &lang :
+         {std::string(kShippedGerman), std::string(KR7M_BIN_DIR "/kr7mdeu.lwl")}) {
+        ASSERT_TRUE(Slurp(lang) == Slurp(kShippedGerman)) << lang << " is not the shipped file";
+        std::vector<Pair> all = LoadAll(lang);
+        EXPECT_EQ(all.size(), PanelIds().size() + MenuBarIds().size()) << lang;
+        const std::map<std::string, std::string> texts = TextsOf(ReadSections(lang));
+        size_t applied = 0;
+        for (const Pair &p : all)
+            for (const auto &[key, slot] : p.localized)
+                applied += slot.first == LOCALUI_TEXT_PRESENT && slot != p.plain.at(key);
+        EXPECT_GT(applied, texts.size() / 2) << "German texts reached the panels";
+    }
+}
+
+TEST_F(GermanFileTest, HasTheSectionsKindsCountsAndFlagsOfAFreshExport) {
+    const std::vector<Section> english = ReadSections(FreshExport());
+    const std::vector<Section> german = ReadSections(kShippedGerman);
+    ASSERT_GT(english.size(), 100u);
+    std::map<std::string, const Section *> byName;
+    for (const Section &s : german) byName[s.name] = &s;
+    std::vector<std::string> missing, differing, extra;
+    std::set<std::string> known;
+    for (const Section &s : english) {
+        known.insert(s.name);
+        auto it = byName.find(s.name);
+        if (it == byName.end())
+            missing.push_back(s.name);
+        else if (ShapeOf(*it->second) != ShapeOf(s))
+            differing.push_back(s.name);
+    }
+    for (const Section &s : german)
+        if (!known.count(s.name)) extra.push_back(s.name);
+    auto list = [](const std::vector<std::string> &names) {
+        std::string out;
+        for (const std::string &n : names) out += " " + n;
+        return out;
+    };
+    // After a change of the resource: carry the changed sections of the new kr7meng.lwl over.
+    EXPECT_TRUE(missing.empty()) << "kr7mdeu.lwl lacks sections of the resource:" << list(missing);
+    EXPECT_TRUE(extra.empty()) << "kr7mdeu.lwl has sections the resource lacks:" << list(extra);
+    EXPECT_TRUE(differing.empty())
+        << "kind, counts, flags or text keys differ from the resource in:" << list(differing);
+    if (missing.empty() && extra.empty()) {
+        for (size_t i = 0; i < english.size(); ++i)
+            EXPECT_EQ(german[i].name, english[i].name) << "section " << i << " out of order";
+    }
+}
+
+TEST_F(GermanFileTest, EveryTextIsGermanWithTheSameFormats) {
+    const std::map<std::string, std::string> english = TextsOf(ReadSections(kShipped));
+    const std::map<std::string, std::string> german = TextsOf(ReadSections(kShippedGerman));
+    ASSERT_EQ(german.size(), english.size());
+    size_t kept = 0;
+    for (const auto &[key, en] : english) {
+        auto it = german.find(key);
+        ASSERT_NE(it, german.end()) << key;
+        const std::string &de = it->second;
+        EXPECT_FALSE(de.empty()) << key;
+        if (de == en) {
+            ++kept;
+            EXPECT_TRUE(SameInGerman(en)) << key << " is still English: \"" << en << "\"";
+        }
+        // The status line and the pop-ups fill the conversions in order.
+        EXPECT_EQ(Conversions(de), Conversions(en)) << key << ": \"" << de << "\"";
+        // A menu text keeps its accelerator.
+        EXPECT_EQ(Accelerator(de).empty(), Accelerator(en).empty()) << key << ": \"" << de << "\"";
+        EXPECT_EQ(de.find('\t'), std::string::npos) << key << " would split the file header";
+    }
+    EXPECT_LT(kept, english.size() / 3) << "most texts of the program are words";
+}
+
+TEST(SameInGermanTest, KeepsSymbolsAndUnitsAndCatchesWords) {
+    struct Case {
+        const char *text;
+        bool same;
+    } cases[] = {{"U2N", true},      {"I3avgmax", true}, {"PFmin", true},  {"Qmax [var]", true},
+                 {"kvarh", true},    {"500 V", true},    {"19200", true},  {"Port 8", true},
+                 {"OK", true},       {"Print", false},   {"Reset", false}, {"Imax now", false},
+                 {"Port 9", false},  {"Records", false}, {"Total", false}, {"Voltage U", false},
+                 {"P [kW]x", false}, {"Status", false}};
+    for (const Case &c : cases) EXPECT_EQ(SameInGerman(c.text), c.same) << c.text;
+}
+
+TEST(ConversionsTest, FindsTheFormatsInOrder) {
+    struct Case {
+        const char *text;
+        std::vector<std::string> want;
+    } cases[] = {{"Port %s: %s", {"%s", "%s"}},
+                 {"%s  Konfiguration an Adresse %s über %s gesendet", {"%s", "%s", "%s"}},
+                 {"100 %% of %5.2f and %ld", {"%5.2f", "%ld"}},
+                 {"no formats", {}}};
+    for (const Case &c : cases) EXPECT_EQ(Conversions(c.text), c.want) << c.text;
+}
+
+TEST_F(GermanFileTest, MenusHaveOneAcceleratorPerLetter) {
+    for (const std::string &lang : {std::string(kShipped), std::string(kShippedGerman)}) {
+        for (const Pair &p : LoadAll(lang)) {
+            if (!p.menuBar) continue;
+            MENUBAR tree;
+            ASSERT_EQ(UIMenubarToMENUBARAndMENUITEMs(p.handle, &tree, 1), 0);
+            // The menus of the bar share the Alt letters, and so do the items of one menu.
+            std::function<void(const std::vector<std::unique_ptr<MENUITEM>> &)> check =
+                [&](const std::vector<std::unique_ptr<MENUITEM>> &items) {
+                    std::map<std::string, std::string> used;
+                    for (const auto &item : items) {
+                        const std::string &name = item->builtInName.text;
+                        const std::string a = Accelerator(name);
+                        EXPECT_FALSE(a.empty()) << lang << ": \"" << name << "\" has none";
+                        if (!a.empty() && used.count(a))
+                            ADD_FAILURE() << lang << ": \"" << name << "\" and \"" << used[a]
+                                          << "\" share the accelerator " << a;
+                        used[a] = name;
+                        check(item->items);
+                    }
+                };
+            check(tree.menus);
+        }
+    }
+}
+
+TEST_F(GermanFileTest, UmlautsReachThePanelsAndMenus) {
+    int panel = -1, devtype = -1, menuBar = -1;
+    ASSERT_EQ(LoadLocalizedPanel(0, kResource, PANEL, kShippedGerman, &panel), 0);
+    Keep(panel, &panels_);
+    ASSERT_EQ(LoadLocalizedPanel(0, kResource, DEVTYPE, kShippedGerman, &devtype), 0);
+    Keep(devtype, &panels_);
+    ASSERT_EQ(LoadLocalizedMenuBar(0, kResource, MENU, kShippedGerman, &menuBar), 0);
+    Keep(menuBar, &menuBars_);
+    auto label = [](int p, int c) {
+        char text[256] = "";
+        GetCtrlAttribute(p, c, ATTR_LABEL_TEXT, text, sizeof text);
+        return std::string(text);
+    };
+    auto value = [](int p, int c) {
+        char text[256] = "";
+        GetCtrlVal(p, c, text, sizeof text);
+        return std::string(text);
+    };
+    auto entry = [](int p, int c, int i) {
+        char text[256] = "";
+        GetLabelFromIndex(p, c, i, text, sizeof text);
+        return std::string(text);
+    };
+    auto item = [menuBar](int i) {
+        char text[256] = "";
+        GetMenuBarAttribute(menuBar, i, ATTR_ITEM_NAME, text, sizeof text);
+        return std::string(text);
+    };
+    auto title = [](int p) {
+        char text[256] = "";
+        GetPanelAttribute(p, ATTR_TITLE, text, sizeof text);
+        return std::string(text);
+    };
+    struct Case {
+        const char *where;
+        std::string got, want;
+    } cases[] = {
+        {"label", label(panel, PANEL_UR_PRIM), "Primärspannung"},
+        {"label", label(panel, PANEL_SOURCE1), "Messgröße / Zählgröße"},
+        {"caption", value(panel, PANEL_INST_CAPTION), "Gerät am Bus"},
+        {"ring entry", entry(panel, PANEL_FILE_CAPTIONS, 1), "Konfigurationsdatei öffnen"},
+        {"ring entry", entry(panel, PANEL_PHASE_LIST, 0), "Ströme I1, I2, I3"},
+        {"title", title(devtype), "Gerätetyp und Nennwerte"},
+        {"button", label(devtype, DEVTYPE_CANCEL), "Abbrechen"},
+        {"menu item", item(MENU_FILE_OPEN), "Ö&ffnen..."},
+        {"menu", item(MENU_DEVICE), "&Gerät"},
+        {"menu item", item(MENU_MEASURE_METERS), "&Energiezähler"},
+    };
+    for (const Case &c : cases) EXPECT_EQ(c.got, c.want) << c.where;
+}
+
+TEST_F(GermanFileTest, IsWrittenAsTheEngineWritesIt) {
+    // Read and written again by the INI engine, the file comes back byte for byte: its layout,
+    // quotes, long-value pieces and CR LF line ends are the engine's own, so an edit by hand
+    // that broke one of them shows up here, not as a text the program reads otherwise.
+    IniDoc doc = Ini_New(0);
+    ASSERT_EQ(Ini_ReadFromFile(doc, kShippedGerman), 0);
+    const std::string again = dir_ + "/again.lwl";
+    ASSERT_EQ(Ini_WriteToFile(doc, again.c_str()), 0);
+    Ini_Dispose(doc);
+    const std::string shipped = Slurp(kShippedGerman);
+    EXPECT_TRUE(Slurp(again) == shipped) << "kr7mdeu.lwl is not in the engine's form";
+    size_t lf = std::count(shipped.begin(), shipped.end(), '\n');
+    EXPECT_EQ(lf, static_cast<size_t>(std::count(shipped.begin(), shipped.end(), '\r')));
+    EXPECT_GT(lf, 2000u);
+}
+
+} // namespace
