@@ -13,6 +13,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -308,3 +309,113 @@ TEST_F(GermanFileTest, IsWrittenAsTheEngineWritesIt) {
 }
 
 } // namespace
+
+// ---- pictures ----------------------------------------------------------------------------------
+
+// The entry of `list` with the longest label, put into `ring` and chosen: how the ring looks
+// at its widest once the program has filled it.
+void ShowLongestEntry(int panel, int list, int ring) {
+    int n = 0;
+    GetNumListItems(panel, list, &n);
+    std::string longest;
+    for (int i = 0; i < n; ++i) {
+        char label[256] = "";
+        GetLabelFromIndex(panel, list, i, label, sizeof label);
+        if (std::string(label).size() > longest.size()) longest = label;
+    }
+    ClearListCtrl(panel, ring);
+    InsertListItem(panel, ring, -1, longest.c_str(), 0);
+    SetCtrlIndex(panel, ring, 0);
+}
+
+// The main panel as the program shows it: rings filled, and the outputs either as limit or
+// as pulse outputs (the program never shows both).
+void ShowMainPanelAs(int panel, bool limits) {
+    const int function[] = {PANEL_FUNC1, PANEL_FUNC2};
+    const int source[] = {PANEL_SOURCE1, PANEL_SOURCE2};
+    const int pulseUnit[] = {PANEL_PULSUNIT1, PANEL_PULSUNIT2};
+    const int limitCtrls[2][4] = {
+        {PANEL_LIMON1, PANEL_LIMON1_UNIT, PANEL_LIMOFF1, PANEL_LIMOFF1_UNIT},
+        {PANEL_LIMON2, PANEL_LIMON2_UNIT, PANEL_LIMOFF2, PANEL_LIMOFF2_UNIT}};
+    const int pulseCtrls[2][2] = {{PANEL_PULSRATE1, PANEL_PULSUNIT1},
+                                  {PANEL_PULSRATE2, PANEL_PULSUNIT2}};
+    for (int out = 0; out < 2; ++out) {
+        ShowLongestEntry(panel, PANEL_FUNC_LIST, function[out]);
+        ShowLongestEntry(panel, PANEL_COMBINED_LIST, source[out]);
+        ShowLongestEntry(panel, PANEL_PULSUNIT_LIST, pulseUnit[out]);
+        for (int c : limitCtrls[out]) SetCtrlAttribute(panel, c, ATTR_VISIBLE, limits ? 1 : 0);
+        for (int c : pulseCtrls[out]) SetCtrlAttribute(panel, c, ATTR_VISIBLE, limits ? 0 : 1);
+        SetCtrlVal(panel, limitCtrls[out][1], "Mvar");
+        SetCtrlVal(panel, limitCtrls[out][3], "Mvar");
+    }
+    ShowLongestEntry(panel, PANEL_SYNC_LIST, PANEL_SYNC_MODE);
+    ShowLongestEntry(panel, PANEL_TARIFF_LIST, PANEL_TARIFF);
+    ShowLongestEntry(panel, PANEL_LOGMODE_LIST, PANEL_LOG_MODE);
+    SetCtrlIndex(panel, PANEL_SYSTEM, 4);
+    SetCtrlIndex(panel, PANEL_DEV_PARITY, 2);
+}
+
+// A pop-up showing its longest heading and message, broken into lines of 54 characters as
+// the pop-ups break them.
+void ShowLongestMessage(int panel, int titles, int messages, int heading, int text) {
+    ShowLongestEntry(panel, titles, titles);
+    ShowLongestEntry(panel, messages, messages);
+    char longest[1024] = "";
+    GetLabelFromIndex(panel, titles, 0, longest, sizeof longest);
+    SetCtrlVal(panel, heading, longest);
+    GetLabelFromIndex(panel, messages, 0, longest, sizeof longest);
+    std::string broken, line;
+    std::istringstream words(longest);
+    for (std::string word; words >> word;) {
+        const auto length = [](const std::string &s) { // characters, not bytes
+            return std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; });
+        };
+        if (!line.empty() && length(line) + 1 + length(word) > 54) {
+            broken += line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    SetCtrlVal(panel, text, (broken + line).c_str());
+}
+
+// Fills what the program fills before a panel is shown, where the longest text matters.
+void ShowAsTheProgramDoes(int id, int panel) {
+    if (id == ERROR)
+        ShowLongestMessage(panel, ERROR_TITLE, ERROR_MESSAGE, ERROR_HEADING, ERROR_TEXT);
+    if (id == WARNING)
+        ShowLongestMessage(panel, WARNING_TITLE, WARNING_MESSAGE, WARNING_HEADING, WARNING_TEXT);
+    if (id == SAVEASK)
+        ShowLongestMessage(panel, SAVEASK_TITLE, SAVEASK_MESSAGE, SAVEASK_HEADING, SAVEASK_TEXT);
+}
+
+TEST_F(GermanFileTest, PicturesInGermanAndEnglish) {
+    // For a look at whether the German texts fit where the English ones do: every panel in
+    // both languages, the main panel once with limit and once with pulse outputs.
+    const char *keep = getenv("KR7M_SCREENSHOT_DIR");
+    if (!keep) GTEST_SKIP() << "set KR7M_SCREENSHOT_DIR for pictures";
+    struct Language {
+        const char *prefix, *file;
+    } languages[] = {{"de", kShippedGerman}, {"en", kShipped}};
+    for (const Language &lang : languages) {
+        for (int id : PanelIds()) {
+            for (int variant = 0; variant < (id == PANEL ? 2 : 1); ++variant) {
+                int h = -1;
+                ASSERT_EQ(LoadLocalizedPanel(0, kResource, id, lang.file, &h), 0);
+                Keep(h, &panels_);
+                char name[64];
+                GetPanelAttribute(h, ATTR_CONSTANT_NAME, name, sizeof name);
+                std::string file = std::string(keep) + "/" + lang.prefix + "-" + name;
+                if (id == PANEL) {
+                    ShowMainPanelAs(h, variant == 0);
+                    file += variant == 0 ? "-limits" : "-pulses";
+                }
+                ShowAsTheProgramDoes(id, h);
+                DisplayPanel(h);
+                ProcessSystemEvents();
+                EXPECT_EQ(SavePanelImage(h, (file + ".png").c_str()), 0) << file;
+                HidePanel(h);
+            }
+        }
+    }
+}
