@@ -417,5 +417,24 @@ TEST_F(GermanFileTest, PicturesInGermanAndEnglish) {
                 HidePanel(h);
             }
         }
+        // The main window at 1024 x 640 with its menu bar and the main panel in it (the
+        // toolbar, which the program adds, takes the place left above the panel).
+        int window = -1, menuBar = -1, panel = -1;
+        ASSERT_EQ(LoadLocalizedPanel(0, kResource, BKGND, lang.file, &window), 0);
+        Keep(window, &panels_);
+        ASSERT_EQ(LoadLocalizedMenuBar(window, kResource, MENU, lang.file, &menuBar), 0);
+        ASSERT_EQ(LoadLocalizedPanel(window, kResource, PANEL, lang.file, &panel), 0);
+        Keep(panel, &panels_);
+        ShowMainPanelAs(panel, true);
+        SetPanelSize(window, 640, 1024);
+        SetPanelPos(panel, 40, 0);
+        DisplayPanel(window);
+        DisplayPanel(panel);
+        ProcessSystemEvents();
+        const std::string file = std::string(keep) + "/" + lang.prefix + "-window-1024x640.png";
+        EXPECT_EQ(SavePanelImage(window, file.c_str()), 0) << file;
+        DiscardPanel(window); // with its menu bar and the main panel
+        panels_.erase(std::remove(panels_.begin(), panels_.end(), window), panels_.end());
+        panels_.erase(std::remove(panels_.begin(), panels_.end(), panel), panels_.end());
     }
 }
