@@ -287,12 +287,24 @@ bool HelpWindow::Find(const QString &text, bool backwards) {
     if (text.isEmpty()) return false;
     const QTextDocument::FindFlags flags =
         backwards ? QTextDocument::FindBackward : QTextDocument::FindFlags();
-    if (browser_->find(text, flags)) return true;
-    // Once at the end, the search goes round to the other end of the page.
-    QTextCursor c = browser_->textCursor();
-    c.movePosition(backwards ? QTextCursor::End : QTextCursor::Start);
-    browser_->setTextCursor(c);
-    if (browser_->find(text, flags)) return true;
+    bool found = browser_->find(text, flags);
+    if (!found) {
+        // Once at the end, the search goes round to the other end of the page.
+        QTextCursor c = browser_->textCursor();
+        c.movePosition(backwards ? QTextCursor::End : QTextCursor::Start);
+        browser_->setTextCursor(c);
+        found = browser_->find(text, flags);
+    }
+    if (found) {
+        // A match at the very edge of the view is easily missed: bring it up to a third.
+        const int height = browser_->viewport()->height();
+        const QRect at = browser_->cursorRect();
+        if (at.top() < height / 6 || at.bottom() > height * 5 / 6) {
+            QScrollBar *bar = browser_->verticalScrollBar();
+            bar->setValue(bar->value() + at.center().y() - height / 3);
+        }
+        return true;
+    }
     findField_->setStyleSheet("background: #F8D8D8");
     Note(T(texts_->notFound));
     return false;
