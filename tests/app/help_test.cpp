@@ -189,6 +189,9 @@ TEST_F(HelpCommandTest, ShippedPagesAreWholeAndTheirLinksLeadSomewhere) {
         EXPECT_NE(raw.find("<meta charset=\"utf-8\">"), std::string::npos);
         EXPECT_NE(raw.find(std::string("<html lang=\"") + langs[k] + "\">"), std::string::npos);
         EXPECT_TRUE(ValidUtf8(raw));
+        EXPECT_NE(raw.find("<link rel=\"stylesheet\" type=\"text/css\" href=\"help.css\">"),
+                  std::string::npos);
+        EXPECT_TRUE(GetFileInfo(BinFile("help.css").c_str(), nullptr)) << "no style beside it";
         EXPECT_EQ(raw, ReadFile(std::string(KR7M_SOURCE_DIR) + "/resources/help/" + pages[k]))
             << "the copy beside the program is not the page of the sources";
 
