@@ -206,18 +206,18 @@ void HelpWindow::ApplyTexts() {
 
 void HelpWindow::Load(const QString &path) {
     const QUrl url = QUrl::fromLocalFile(path);
+    const bool again = browser_->source().matches(url, QUrl::RemoveFragment);
     browser_->setSource(url, QTextDocument::HtmlResource);
-    // Asked for again after its window was closed: read afresh, from the top.
-    if (browser_->source().matches(url, QUrl::RemoveFragment)) browser_->reload();
+    // Asked for again after its window was closed: read afresh (it may have been replaced).
+    if (again) browser_->reload();
     // Another page starts a history of its own: back never leads into the other language.
     browser_->clearHistory();
     browser_->verticalScrollBar()->setValue(0);
     Shown();
 }
 
-// The page file now shown (the browser tells of a new source before it has it, so this runs
-// after each move rather than on its signal), the language of the window's own words and its title
-// follow the page.
+// The page file now shown, the language of the window's own words and its title follow the
+// page. Called after each move: the browser's own signal comes before it has the new source.
 void HelpWindow::Shown() {
     const QString shown = browser_->source().toLocalFile();
     if (!shown.isEmpty()) page_ = QFileInfo(shown).absoluteFilePath();
