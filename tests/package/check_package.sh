@@ -27,6 +27,9 @@ for image in new open save download upload print; do
     grep -qx "/usr/share/kr7m/$image.$ext" <<<"$files" || fail "the package lacks $image.$ext"
   done
 done
+for page in KR7M_ENG.html KR7M_DEU.html help.css; do
+  grep -qx "/usr/share/kr7m/$page" <<<"$files" || fail "the package lacks the help page $page"
+done
 outside=$(grep -v -e '^/$' -e '^/usr/' -e '^/usr$' <<<"$files" || true)
 [ -z "$outside" ] || fail "files outside /usr: $outside"
 # Permission strings: the ninth character is the write bit for others.

@@ -27,6 +27,9 @@ for image in new open save download upload print; do
     [ -f "$prefix/share/kr7m/$image.$ext" ] || fail "missing share/kr7m/$image.$ext"
   done
 done
+for page in KR7M_ENG.html KR7M_DEU.html help.css; do
+  [ -f "$prefix/share/kr7m/$page" ] || fail "missing share/kr7m/$page (help page)"
+done
 
 # The configurator: a window that stays up until it is ended, and a settings file in the home.
 home=$work/home

@@ -1,6 +1,6 @@
-// Files, printing, help and pictures: the file selection dialog, the program's directory,
-// printing a panel (to a printer or a PDF file), the help window, panel screenshots, and the
-// images of pictures and toolbar buttons.
+// Files, printing and pictures: the file selection dialog, the program's directory, printing a
+// panel (to a printer or a PDF file), panel screenshots, and the images of pictures and toolbar
+// buttons.
 #include "platform/ui/uiqt.h"
 
 #include "platform/ui/programdir.h"
@@ -15,7 +15,6 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QTextBrowser>
 #include <QUrl>
 
 #include <cerrno>
@@ -33,7 +32,6 @@ std::string g_printFile;
 int g_printLandscape = 0;
 int g_printNoDialog = 0;
 QString g_printHeading;
-QPointer<QTextBrowser> g_help;
 
 // "*.KR7" also matches "x.kr7": configuration files travel between systems that do not keep
 // the case of names.
@@ -287,31 +285,6 @@ int ClipboardGetText(char *text, int size) {
     if (!text) return UIE_MISSING_ARGUMENT;
     if (!EnsureApp()) return UIE_NO_DISPLAY;
     return CopyOut(QApplication::clipboard()->text(), text, size);
-}
-
-int SystemHelp(const char *helpFile, const char *title) {
-    if (!helpFile) return UIE_MISSING_ARGUMENT;
-    if (!EnsureApp()) return UIE_NO_DISPLAY;
-    if (!g_help) {
-        g_help = new QTextBrowser();
-        g_help->setAttribute(Qt::WA_DeleteOnClose, false);
-        g_help->setOpenExternalLinks(true);
-        g_help->resize(760, 600);
-    }
-    g_help->setWindowTitle(title && *title ? Q(title) : QString("Help"));
-    int rc = 0;
-    if (GetFileInfo(helpFile, nullptr)) {
-        g_help->setSource(QUrl::fromLocalFile(QFileInfo(Q(helpFile)).absoluteFilePath()));
-    } else {
-        // The viewer says what is missing rather than showing nothing.
-        g_help->setHtml("<h3>Help is not available</h3><p>The help file <tt>" +
-                        Q(helpFile).toHtmlEscaped() + "</tt> cannot be found.</p>");
-        rc = UIE_FILE_NOT_FOUND;
-    }
-    g_help->show();
-    g_help->raise();
-    g_help->activateWindow();
-    return rc;
 }
 
 int SavePanelImage(int panel, const char *pngPath) {

@@ -352,7 +352,7 @@ int SetPrintAttribute(int attribute, const char *text); // empty text: print to 
 // ATTR_PRINT_NO_DIALOG). 0 success, 1 cancelled, negative on failure.
 int PrintPanel(int panel);
 
-int SystemHelp(const char *helpFile, const char *title); // shows an HTML page in a help window
+// The help viewer (SystemHelp): platform/ui/help.h.
 
 // Added: the system clipboard as plain text (a view's values for a spreadsheet or a report).
 int ClipboardPutText(const char *text);

@@ -435,17 +435,6 @@ TEST_F(UiTest, PrintToPdfWritesACompleteFile) {
     rmdir(dir);
 }
 
-TEST_F(UiTest, HelpWindowShowsPagesAndSaysWhatIsMissing) {
-    char dir[] = "/tmp/kr7m-helpXXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    std::string page = std::string(dir) + "/help.html";
-    std::ofstream(page) << "<html><body><h1>Help</h1></body></html>";
-    EXPECT_EQ(SystemHelp(page.c_str(), "Help"), 0);
-    EXPECT_EQ(SystemHelp((std::string(dir) + "/missing.html").c_str(), "Help"), UIE_FILE_NOT_FOUND);
-    unlink(page.c_str());
-    rmdir(dir);
-}
-
 TEST_F(UiTest, PathsAndFileSelection) {
     char dir[512], path[512];
     ASSERT_EQ(GetProjectDir(dir, sizeof dir), 0);
