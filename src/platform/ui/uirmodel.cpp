@@ -3,6 +3,7 @@
 #include "platform/ui/uirmodel.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 namespace uir {
@@ -64,6 +65,7 @@ const AttrRule kCommon[] = {
     {"bold", Type::Bool, nullptr},      {"color", Type::Color, nullptr},
     {"bgcolor", Type::Color, nullptr},  {"labelpos", Type::Choice, "left|top|right|none"},
     {"tooltip", Type::Text, nullptr},   {"statusbar", Type::Bool, nullptr},
+    {"kind", Type::Text, nullptr},
 };
 
 struct KindRule {
@@ -211,10 +213,15 @@ bool CheckType(const std::string &v, const AttrRule &rule) {
         return true;
     case Type::Ident:
         return IsIdent(v);
-    case Type::Choice: {
-        std::string choices = std::string("|") + rule.choices + "|";
-        return choices.find("|" + v + "|") != std::string::npos;
-    }
+    case Type::Choice:
+        for (const char *c = rule.choices; *c;) {
+            const char *bar = std::strchr(c, '|');
+            const size_t len = bar ? static_cast<size_t>(bar - c) : std::strlen(c);
+            if (v.size() == len && v.compare(0, len, c, len) == 0) return true;
+            if (!bar) break;
+            c = bar + 1;
+        }
+        return false;
     }
     return false;
 }
@@ -255,10 +262,16 @@ class Builder {
         for (const auto &a : n.attrs) {
             const AttrRule *rule = nullptr;
             for (const auto &s : specs)
-                if (a.first == s.name) rule = &s;
+                if (a.first == s.name) {
+                    rule = &s;
+                    break;
+                }
             if (!rule && extra)
                 for (const auto &s : *extra)
-                    if (a.first == s.name) rule = &s;
+                    if (a.first == s.name) {
+                        rule = &s;
+                        break;
+                    }
             if (!rule) return Fail(n, "unknown attribute " + a.first + " on <" + n.name + ">");
             if (!CheckType(a.second, *rule))
                 return Fail(n, "bad value \"" + a.second + "\" for attribute " + a.first);
@@ -312,9 +325,7 @@ class Builder {
             const KindRule *ks = FindKind(*kind);
             if (!ks) return Fail(c, "unknown control kind \"" + *kind + "\"");
             ctrl.kind = *kind;
-            std::vector<AttrRule> extra = ks->extra;
-            extra.push_back({"kind", Type::Text, nullptr});
-            if (!TakeAttrs(c, kCommon, &ctrl.attrs, &extra)) return false;
+            if (!TakeAttrs(c, kCommon, &ctrl.attrs, &ks->extra)) return false;
             ctrl.attrs.values.erase("kind");
             ctrl.constName = p.name + "_" + ctrl.name;
             if (!Claim(c, ctrl.constName)) return false;

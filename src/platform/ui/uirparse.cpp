@@ -177,8 +177,21 @@ class Reader {
                 continue;
             }
             // Line breaks inside values read as spaces, as XML normalises them.
-            out->push_back(c == '\n' || c == '\r' || c == '\t' ? ' ' : c);
-            Advance();
+            if (c == '\n' || c == '\r' || c == '\t') {
+                out->push_back(' ');
+                Advance();
+                continue;
+            }
+            // The rest of a plain run goes over in one piece: a resource has thousands of values.
+            size_t end = pos_ + 1;
+            while (end < s_.size()) {
+                const char d = s_[end];
+                if (d == quote || d == '<' || d == '&' || d == '\n' || d == '\r' || d == '\t')
+                    break;
+                ++end;
+            }
+            out->append(s_, pos_, end - pos_);
+            pos_ = end;
         }
     }
 
@@ -202,15 +215,16 @@ class Reader {
                 break;
             }
             if (!hadSpace) return Fail("expected a space between attributes");
-            std::string key, value;
+            node->attrs.emplace_back();
+            std::string &key = node->attrs.back().first;
             if (!Name(&key)) return false;
             SkipSpace();
             if (Peek() != '=') return Fail("expected '=' after attribute " + key);
             Advance();
             SkipSpace();
-            if (!AttrValue(&value)) return false;
-            if (node->Attr(key)) return Fail("attribute " + key + " given twice");
-            node->attrs.emplace_back(key, value);
+            if (!AttrValue(&node->attrs.back().second)) return false;
+            for (size_t i = 0; i + 1 < node->attrs.size(); ++i)
+                if (node->attrs[i].first == key) return Fail("attribute " + key + " given twice");
         }
         // Content: child elements, comments and whitespace. Text is not part of the format.
         for (;;) {
