@@ -37,7 +37,8 @@ ViewPanel gLogger = {-1,
                      0,
                      {},
                      {},
-                     0};
+                     0,
+                     ""};
 
 constexpr double kStatusInterval = 10.0;
 constexpr int kLoggerFileCaption = 2; // entry of the main panel's file-dialog titles
