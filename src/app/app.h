@@ -2,16 +2,28 @@
 // the language, the about panel. Everything here runs on the one user-interface thread.
 #pragma once
 
-#include "localui/localui.h"
+#include "link/panelload.h"
 #include "views/panels.h"
 
 // ---- language ----------------------------------------------------------------------------------
-// LanguageFile, the current language file's name, belongs to the language layer (localui.h).
-// Builds the main window, its menu bar, the toolbar and the main panel and presents Konf on it.
-// Returns 1 when the window stands, 0 when the main window or its menu bar cannot be loaded.
+// LanguageFile, the current language file's name, belongs to the language layer (localui.h);
+// the file of each language number is LanguageFileName (panelload.h).
+// Builds the main window, its menu bar, the toolbar and the main panel in the language and
+// presents Konf on it. When the language file cannot be used, the window comes up in English
+// (with the English file, or failing that with the resource's own texts): the user is told
+// which file and why on standard error and, once the event loop runs, in a pop-up. Returns 1
+// when the window stands, 0 when not even the resource's own texts can be loaded.
 int ChangeLanguage(int language);
-// Language number -> language file name; numbers outside the known ones give the English file.
-const char *LanguageFileName(int language);
+// Menu commands: the window is built anew in German or English around the same configuration.
+void CmLangDeu(int menuBar, int menuItem, void *callbackData, int panel);
+void CmLangEng(int menuBar, int menuItem, void *callbackData, int panel);
+// Discards the toolbar, the main panel and the main window with its menu bar.
+void DiscardMainWindow();
+// Tells the user, once per file, of a language file that refused a panel since the last call
+// (the panel came up in English). Runs after every callback.
+void TellLanguageRefusals();
+// Forgets what is still to be told and removes the file of the resource's own texts.
+void ForgetLanguageFileErrors();
 
 // ---- start-up and shutdown ---------------------------------------------------------------------
 // Everything before the event loop. 0 when the window is up; -1 when the user-interface run-time

@@ -6,7 +6,7 @@
 #include "config/record.h"
 #include "config/settings.h"
 #include "link/linksettings.h"
-#include "platform/ui/resourcefile.h"
+#include "link/panelload.h"
 #include "platform/ui/userint.h"
 
 #include <cstdio>
@@ -104,7 +104,7 @@ void CmHelpAbout(int menuBar, int menuItem, void *callbackData, int panel) {
     if (aboutPanel > 0) return; // already shown
     int parent = GetActivePanel();
     if (parent < 0) parent = 0;
-    int about = LoadPanel(parent, MainResourceFile(), ABOUT);
+    int about = LoadPanelInLanguage(parent, ABOUT);
     if (about < 0) return;
     aboutPanel = about;
     InstallPanelCallback(about, AboutPanelEvents, nullptr);

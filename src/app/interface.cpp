@@ -11,9 +11,9 @@
 #include "config/mainpanel.h"
 #include "config/settings.h"
 #include "link/linksettings.h"
+#include "link/panelload.h"
 #include "link/search.h"
 #include "platform/serial/discover.h"
-#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 int handle = 0;
@@ -67,7 +67,7 @@ void LockForSearch(int searching) {
 void CmSelInterface(int, int, void *, int) {
     if (handle > 0) return;
     const int parent = GetActivePanel();
-    handle = LoadPanel(parent > 0 ? parent : 0, MainResourceFile(), INTERFACE);
+    handle = LoadPanelInLanguage(parent > 0 ? parent : 0, INTERFACE);
     if (handle <= 0) {
         handle = 0;
         return;

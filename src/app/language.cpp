@@ -7,6 +7,8 @@
 #include "config/settings.h"
 #include "config/windowstate.h"
 #include "link/linksettings.h"
+#include "link/panelload.h"
+#include "link/report_popup.h"
 #include "platform/serial/portmap.h"
 #include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
@@ -14,23 +16,43 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <set>
 #include <string>
 
 namespace {
-
-// Three-letter language code after the product prefix; the index is the language number.
-const char *const kLanguageFiles[] = {
-    "kr7mdeu.lwl", "kr7meng.lwl", "kr7mfra.lwl", "kr7mned.lwl", "kr7mita.lwl",
-    "kr7mesp.lwl", "kr7mpor.lwl", "kr7mdan.lwl", "kr7msuo.lwl",
-};
-constexpr int kLanguageCount = sizeof kLanguageFiles / sizeof kLanguageFiles[0];
 
 char gStartupError[512] = "";
 char gProgramTitle[256] = ""; // the main window's title in the resource, in this language
 char gShownTitle[600] = "";
 std::string gShownPort, gShownResult; // what the status bar shows
 
+// The language file the user is still to be told about (its path and the code that refused
+// it), and the files told about since the language was last chosen.
+std::string gTellFile;
+int gTellCode = 0;
+std::set<std::string> gToldFiles;
+
+const char kGoingOnInEnglish[] = "going on in English";
+const char kGoingOnBuiltIn[] = "going on with the English texts built into the program";
+
+// Where a language file is, or would be looked for: a name that is found nowhere is named in
+// the program's directory, where it belongs.
+std::string ShownPath(const char *languageFile) {
+    std::string path = LanguageFilePath(languageFile);
+    char dir[1024] = "", full[1280] = "";
+    if (path.find('/') == std::string::npos && GetProjectDir(dir, sizeof dir) >= 0 &&
+        MakePathname(dir, path.c_str(), full, sizeof full) >= 0)
+        path = full;
+    return path;
+}
+
 void SetStartupError(const char *what, int code) {
+    if (IsLanguageFileError(code)) {
+        std::snprintf(gStartupError, sizeof gStartupError,
+                      "%s with the language file %s: %s (code %d)", what,
+                      ShownPath(LanguageFile).c_str(), LanguageFileReason(code), code);
+        return;
+    }
     // The platform knows the file and line of a damaged resource; that says more than a code.
     const char *detail = UILastErrorDetail();
     if (detail && detail[0])
@@ -40,41 +62,45 @@ void SetStartupError(const char *what, int code) {
                       MainResourceFile(), code);
 }
 
-} // namespace
-
-const char *StartupError() {
-    return gStartupError;
+void ShowLanguageFileError(void *) {
+    if (gTellCode == 0) return; // told already, or the window went away meanwhile
+    std::string file = gTellFile;
+    int code = gTellCode;
+    gTellCode = 0;
+    LanguageFileError(file.c_str(), code);
 }
 
-const char *LanguageFileName(int language) {
-    if (language < 0 || language >= kLanguageCount) return "kr7meng.lwl";
-    return kLanguageFiles[language];
+// Says on standard error, and in a pop-up once the event loop runs, that the language file
+// `path` was refused and what the program shows instead. The pop-up tells of the first file
+// only: a second one refused after it was the fallback.
+void TellRefused(const std::string &path, int code, const char *instead) {
+    std::fprintf(stderr, "kr7m: the language file %s cannot be used: %s (code %d); %s\n",
+                 path.c_str(), LanguageFileReason(code), code, instead);
+    if (gTellCode != 0) return;
+    gTellFile = path;
+    gTellCode = code;
+    PostDeferredCall(ShowLanguageFileError, nullptr);
 }
 
-int ChangeLanguage(int language) {
-    // Only German and English exist; every other number is English. A negative number cannot
-    // come from the program itself, only from a hand-edited settings file: English too.
-    if (language != 0) language = 1;
-    Language = language;
-    std::snprintf(LanguageFile, sizeof LanguageFile, "%s", LanguageFileName(language));
-
-    // The texts come from the resource file: they are the English ones until the language
-    // files exist, whatever the language number says.
-    int panel = LoadPanel(0, MainResourceFile(), BKGND);
-    if (panel < 0) {
-        SetStartupError("cannot load the main window from the resource file", panel);
-        return 0;
+// Builds the main window, its menu bar, the toolbar and the main panel with the texts of
+// LanguageFile. 0, or the code of the load that failed with nothing of the window left.
+int BuildMainWindow() {
+    int panel = 0;
+    int r = LoadPanelWith(0, BKGND, LanguageFile, &panel);
+    if (r < 0) {
+        SetStartupError("cannot load the main window", r);
+        return r;
     }
     BkgndPanel = panel;
     GetPanelAttribute(BkgndPanel, ATTR_TITLE, gProgramTitle, sizeof gProgramTitle);
     gShownTitle[0] = '\0';
     UIMarkStep("main window built");
-    int menu = LoadMenuBar(BkgndPanel, MainResourceFile(), MENU);
-    if (menu < 0) {
-        SetStartupError("cannot load the menu bar from the resource file", menu);
-        DiscardPanel(BkgndPanel);
-        BkgndPanel = 0;
-        return 0;
+    int menu = 0;
+    r = LoadMenuBarWith(BkgndPanel, MENU, LanguageFile, &menu);
+    if (r < 0) {
+        SetStartupError("cannot load the menu bar", r);
+        DiscardMainWindow();
+        return r;
     }
     menuHandle = menu;
     UIMarkStep("menu bar built");
@@ -93,20 +119,66 @@ int ChangeLanguage(int language) {
     SetMenuBarAttribute(menuHandle, Language == 0 ? MENU_LANGUAGE_DEU : MENU_LANGUAGE_ENG,
                         ATTR_CHECKED, 1);
 
-    // A window without its main panel would offer commands that have nothing to act on.
+    // A window without its main panel would offer commands that have nothing to act on; one
+    // whose main panel the language file refused would stand in two languages.
+    ClearLanguageRefusal();
     int mainPanel = ShowPanel(KIND_MAIN);
-    if (mainPanel < 0) {
-        SetStartupError("cannot load the main panel from the resource file", mainPanel);
-        if (gToolbar) Toolbar_Discard(gToolbar);
-        gToolbar = 0;
-        DiscardPanel(BkgndPanel);
-        BkgndPanel = 0;
-        menuHandle = 0;
-        MainPanel = 0;
-        return 0;
+    int refused = FirstLanguageRefusal().code;
+    if (mainPanel < 0 || refused != 0) {
+        SetStartupError("cannot load the main panel", mainPanel < 0 ? mainPanel : refused);
+        DiscardMainWindow();
+        return mainPanel < 0 ? mainPanel : refused;
     }
     InstallPanelCallback(MainPanel, PanelEvents, nullptr);
     UIMarkStep("main panel built");
+    return 0;
+}
+
+// Switches the language from the menu: the window is built anew around the same configuration
+// and in the same place.
+void SwitchLanguage(int language) {
+    RememberWindowPlace();
+    DiscardMainWindow();
+    if (!ChangeLanguage(language)) {
+        // Not even the resource's own texts could be loaded: nothing is left to show.
+        std::fprintf(stderr, "kr7m: %s\n", StartupError());
+        QuitUserInterface(1);
+    }
+}
+
+} // namespace
+
+const char *StartupError() {
+    return gStartupError;
+}
+
+int ChangeLanguage(int language) {
+    // Only German and English exist; every other number is English. A negative number cannot
+    // come from the program itself, only from a hand-edited settings file: English too.
+    if (language != 0) language = kEnglish;
+    gToldFiles.clear();
+    gTellCode = 0;
+
+    // The language asked for; when its file cannot be used, English; when the English file
+    // cannot be used either, the resource's own texts. Only a refusing language file moves on.
+    const char *wanted = LanguageFileName(language);
+    const char *english = LanguageFileName(kEnglish);
+    const bool wantedIsEnglish = std::strcmp(wanted, english) == 0;
+    const char *const kInstead[] = {wantedIsEnglish ? kGoingOnBuiltIn : kGoingOnInEnglish,
+                                    kGoingOnBuiltIn, "no window can be built"};
+    int r = -1;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const char *file = attempt == 0 ? wanted : attempt == 1 ? english : BuiltInLanguageFile();
+        if (attempt == 1 && wantedIsEnglish) continue;
+        if (!file) break; // the resource cannot even be exported: the last refusal stands
+        Language = attempt == 0 ? language : kEnglish;
+        std::snprintf(LanguageFile, sizeof LanguageFile, "%s", file);
+        r = BuildMainWindow();
+        if (r >= 0 || !IsLanguageFileError(r)) break;
+        TellRefused(ShownPath(file), r, kInstead[attempt]);
+    }
+    if (r < 0) return 0;
+    if (!IsBuiltInLanguageFile(LanguageFile)) RemoveBuiltInLanguageFile();
 
     ActivateObjects();
     ShowAll();
@@ -117,6 +189,41 @@ int ChangeLanguage(int language) {
     NewINIFile();
     UIMarkStep("settings written");
     return 1;
+}
+
+void DiscardMainWindow() {
+    if (gToolbar) Toolbar_Discard(gToolbar);
+    gToolbar = 0;
+    gAddrRing = 0;
+    if (MainPanel > 0) DiscardPanel(MainPanel);
+    MainPanel = 0;
+    if (BkgndPanel > 0) DiscardPanel(BkgndPanel); // its menu bar goes with it
+    BkgndPanel = 0;
+    menuHandle = 0;
+}
+
+void ForgetLanguageFileErrors() {
+    gTellCode = 0;
+    gToldFiles.clear();
+    RemoveBuiltInLanguageFile();
+}
+
+void TellLanguageRefusals() {
+    const LanguageRefusal &refusal = FirstLanguageRefusal();
+    if (refusal.code == 0) return;
+    std::string path = ShownPath(refusal.file);
+    int code = refusal.code;
+    ClearLanguageRefusal();
+    if (!gToldFiles.insert(path).second) return;
+    TellRefused(path, code, "this window comes up in English");
+}
+
+void CmLangDeu(int, int, void *, int) {
+    SwitchLanguage(0);
+}
+
+void CmLangEng(int, int, void *, int) {
+    SwitchLanguage(kEnglish);
 }
 
 void ShowWindowTitle() {
@@ -202,4 +309,5 @@ void ShowStatusBar() {
 void AfterEachCallback() {
     ShowWindowTitle();
     ShowStatusBar();
+    TellLanguageRefusals();
 }

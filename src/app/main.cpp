@@ -62,7 +62,8 @@ int main(int argc, char **argv) {
         ShutdownProgram();
         return 1;
     }
-    RunUserInterface();
+    // Not 0 only when the window could not be rebuilt after a language switch.
+    int code = RunUserInterface();
     ShutdownProgram();
-    return 0;
+    return code;
 }

@@ -8,8 +8,8 @@
 
 #include "MainPan.h"
 #include "app/interface.h"
+#include "link/panelload.h"
 #include "platform/serial/discover.h"
-#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 namespace {
@@ -45,7 +45,7 @@ void Close() {
 
 int CmChoosePortDevice(int, int, int event, void *, int, int) {
     if (event != EVENT_COMMIT || gSearching || handle <= 0 || gChooser > 0) return 0;
-    gChooser = LoadPanel(handle, MainResourceFile(), PORTDEV);
+    gChooser = LoadPanelInLanguage(handle, PORTDEV);
     if (gChooser <= 0) {
         gChooser = 0;
         return 0;

@@ -54,12 +54,6 @@ void ShutdownProgram() {
     SetComWaitHook(nullptr);
     SetCallbackEndHook(nullptr);
     if (BkgndPanel > 0) RememberWindowPlace();
-    if (gToolbar) Toolbar_Discard(gToolbar);
-    gToolbar = 0;
-    gAddrRing = 0;
-    if (MainPanel > 0) DiscardPanel(MainPanel);
-    MainPanel = 0;
-    if (BkgndPanel > 0) DiscardPanel(BkgndPanel);
-    BkgndPanel = 0;
-    menuHandle = 0;
+    DiscardMainWindow();
+    ForgetLanguageFileErrors();
 }

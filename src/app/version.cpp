@@ -5,8 +5,8 @@
 #include "config/mainpanel.h"
 #include "config/record.h"
 #include "link/linksettings.h"
+#include "link/panelload.h"
 #include "link/port.h"
-#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 void CmGetVersionInfo(int, int, void *, int) {
@@ -15,7 +15,7 @@ void CmGetVersionInfo(int, int, void *, int) {
     CloseInterface();
     if (!status) return;
     const int parent = GetActivePanel();
-    const int panel = LoadPanel(parent > 0 ? parent : 0, MainResourceFile(), VERSION);
+    const int panel = LoadPanelInLanguage(parent > 0 ? parent : 0, VERSION);
     if (panel <= 0) return;
     if (CommType == 1) AppendBusAddressToTitle(panel);
     char text[32];

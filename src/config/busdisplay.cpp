@@ -9,8 +9,8 @@
 #include "config/record.h"
 #include "link/frame.h"
 #include "link/linksettings.h"
+#include "link/panelload.h"
 #include "link/port.h"
-#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 
 namespace {
@@ -24,7 +24,7 @@ void CmDisplay(int, int, void *, int) {
         return;
     }
     const int parent = GetActivePanel();
-    handle = LoadPanel(parent > 0 ? parent : 0, MainResourceFile(), DISPLAY);
+    handle = LoadPanelInLanguage(parent > 0 ? parent : 0, DISPLAY);
     if (handle <= 0) { // without its pop-up nobody would ever close the port
         handle = 0;
         CloseInterface();

@@ -8,7 +8,7 @@
 #include "MainPan.h"
 #include "config/record.h"
 #include "config/settings.h"
-#include "platform/ui/resourcefile.h"
+#include "link/panelload.h"
 #include "platform/ui/userint.h"
 
 namespace {
@@ -164,7 +164,7 @@ int CmReadDescr(int panel, int control, int event, void *, int, int) {
 
 void CmSelDevType(int, int, void *, int) {
     int parent = GetActivePanel();
-    handle = LoadPanel(parent > 0 ? parent : 0, MainResourceFile(), DEVTYPE);
+    handle = LoadPanelInLanguage(parent > 0 ? parent : 0, DEVTYPE);
     if (handle <= 0) {
         handle = 0;
         return;

@@ -3,6 +3,7 @@
 #include "link/report_popup.h"
 
 #include "MainPan.h"
+#include "link/panelload.h"
 #include "link/report.h"
 #include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
@@ -39,6 +40,32 @@ const PopupLayout kWarningLayout = {WARNING,         WARNING_TITLE,   WARNING_ME
                                     WARNING_DECLINE, "Please confirm"};
 const PopupLayout kSaveLayout = {SAVEASK,      SAVEASK_TITLE, SAVEASK_MESSAGE, SAVEASK_HEADING,
                                  SAVEASK_TEXT, SAVEASK_SAVE,  SAVEASK_CANCEL,  "Unsaved changes"};
+const PopupLayout kLanguageLayout = {LANGERR,      LANGERR_TITLE, LANGERR_MESSAGE, LANGERR_HEADING,
+                                     LANGERR_TEXT, LANGERR_OK,    LANGERR_OK,      "Language file"};
+
+// Why the language layer refused a language file: the entry of the language pop-up's message
+// ring that says it, and the same in a few words for the terminal.
+struct LanguageReason {
+    int code;
+    int message;
+    const char *words;
+};
+const LanguageReason kLanguageReasons[] = {
+    {UIE_FILE_OPEN, 0, "missing or cannot be opened"},
+    {UIE_MISSING_ARGUMENT, 0, "no file named"},
+    {UIE_FILE_ACCESS, 1, "cannot be read"},
+    {UIE_LANG_BAD_FILE, 2, "not a language file of this program, or texts are missing in it"},
+    {UIE_LANG_KIND_DIFFERS, 3, "made for another version of the program (a control differs)"},
+    {UIE_LANG_COUNT_DIFFERS, 3,
+     "made for another version of the program (a list or table differs in length)"},
+};
+const LanguageReason kOtherLanguageReason = {0, 1, "cannot be read"};
+
+const LanguageReason &LanguageReasonOf(int code) {
+    for (const LanguageReason &r : kLanguageReasons)
+        if (r.code == code) return r;
+    return kOtherLanguageReason;
+}
 
 // The message with its one "%s" replaced by `argument` (the text is a translation, so it is
 // never used as a format).
@@ -110,7 +137,7 @@ int AskPopup(const PopupLayout &layout, int title, int message, const char *deta
              const char *argument = nullptr) {
     int parent = GetActivePanel();
     if (parent < 0) parent = 0;
-    int panel = LoadPanel(parent, MainResourceFile(), layout.resourceId);
+    int panel = LoadPanelInLanguage(parent, layout.resourceId);
     if (panel < 0) {
         // Without the pop-up the user would never learn why the action stopped.
         std::fprintf(stderr,
@@ -200,6 +227,14 @@ int AskUnsavedChanges(const char *documentName) {
     return 0;
 }
 
+const char *LanguageFileReason(int code) {
+    return LanguageReasonOf(code).words;
+}
+
+void LanguageFileError(const char *file, int code) {
+    AskPopup(kLanguageLayout, 0, LanguageReasonOf(code).message, nullptr, file ? file : "");
+}
+
 void TransferWindow(int mode, int value, double delay) {
     Wait(delay);
     switch (mode) {
@@ -212,7 +247,7 @@ void TransferWindow(int mode, int value, double delay) {
         }
         int parent = GetActivePanel();
         if (parent < 0) parent = 0;
-        int panel = LoadPanel(parent, MainResourceFile(), TRANSFER);
+        int panel = LoadPanelInLanguage(parent, TRANSFER);
         if (panel < 0) return; // the transfer itself goes on; only its progress stays unseen
         pHandle = panel;
         gCancelled = 0;

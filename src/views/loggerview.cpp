@@ -10,9 +10,9 @@
 #include "config/record.h"
 #include "link/frame.h"
 #include "link/linksettings.h"
+#include "link/panelload.h"
 #include "link/port.h"
 #include "link/report.h"
-#include "platform/ui/resourcefile.h"
 #include "platform/ui/userint.h"
 #include "views/display.h"
 #include "views/logger.h"
@@ -37,7 +37,8 @@ ViewPanel gLogger = {-1,
                      0,
                      {},
                      {},
-                     0};
+                     0,
+                     ""};
 
 constexpr double kStatusInterval = 10.0;
 constexpr int kLoggerFileCaption = 2; // entry of the main panel's file-dialog titles
@@ -58,7 +59,7 @@ void WaitForOk(int popup, int ok) {
 
 // Asks the interval for an instrument that has none of its own; never 0:00.
 int AskInterval() {
-    int popup = LoadPanel(0, MainResourceFile(), LOGINTERVAL);
+    int popup = LoadPanelInLanguage(0, LOGINTERVAL);
     if (popup < 0) return 15 * 60;
     InstallPopup(popup);
     SetActiveCtrl(popup, LOGINTERVAL_OK);
@@ -242,7 +243,7 @@ int CmSelLoggerFile(int /*panel*/, int /*control*/, int event, void * /*callback
 
 long long AskLastLogTime() {
     long long newest = ClockNewest();
-    int popup = LoadPanel(0, MainResourceFile(), LOGTIME);
+    int popup = LoadPanelInLanguage(0, LOGTIME);
     if (popup < 0) return newest;
     std::time_t t = static_cast<std::time_t>(newest);
     std::tm ymd{};

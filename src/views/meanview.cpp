@@ -16,7 +16,7 @@ int meandisp = 0;
 namespace {
 
 ViewPanel gMean = {VIEW_MEAN, KIND_MEAN,  &meandisp,   MEAN_TIMER, MEAN_BUSY, MEAN_TITLE, MEAN_DATE,
-                   MEAN_TIME, MEAN_PRINT, MEAN_RECORD, {},         {},        0};
+                   MEAN_TIME, MEAN_PRINT, MEAN_RECORD, {},         {},        0,          ""};
 
 constexpr double kInterval = 5.0;
 

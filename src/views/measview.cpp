@@ -19,7 +19,7 @@ int measdisp = 0;
 namespace {
 
 ViewPanel gMeas = {VIEW_MEAS, KIND_MEAS,  &measdisp,   MEAS_TIMER, MEAS_BUSY, MEAS_TITLE, MEAS_DATE,
-                   MEAS_TIME, MEAS_PRINT, MEAS_RECORD, {},         {},        0};
+                   MEAS_TIME, MEAS_PRINT, MEAS_RECORD, {},         {},        0,          ""};
 
 constexpr double kInterval = 2.0;
 const int kTrendRings[4] = {MEAS_TREND1, MEAS_TREND2, MEAS_TREND3, MEAS_TREND4};

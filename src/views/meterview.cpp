@@ -28,7 +28,8 @@ ViewPanel gMeters = {-1,
                      0,
                      {},
                      {},
-                     0};
+                     0,
+                     ""};
 
 constexpr double kInterval = 5.0;
 constexpr double kAfterWrite = 2.0; // the next read shows what a reset or preset did

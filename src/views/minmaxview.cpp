@@ -14,19 +14,10 @@ int minmaxdisp = 0;
 
 namespace {
 
-ViewPanel gMinMax = {VIEW_MINMAX,
-                     KIND_MINMAX,
-                     &minmaxdisp,
-                     MINMAX_TIMER,
-                     MINMAX_BUSY,
-                     MINMAX_TITLE,
-                     MINMAX_DATE,
-                     MINMAX_TIME,
-                     MINMAX_PRINT,
-                     MINMAX_RECORD,
-                     {},
-                     {},
-                     0};
+ViewPanel gMinMax = {
+    VIEW_MINMAX, KIND_MINMAX, &minmaxdisp,  MINMAX_TIMER,  MINMAX_BUSY, MINMAX_TITLE,
+    MINMAX_DATE, MINMAX_TIME, MINMAX_PRINT, MINMAX_RECORD, {},          {},
+    0,           ""};
 
 constexpr double kInterval = 10.0;
 constexpr double kAfterReset = 2.0;

@@ -5,7 +5,7 @@
 #include "MainPan.h"
 #include "config/document.h"
 #include "config/mainpanel.h"
-#include "platform/ui/resourcefile.h"
+#include "link/panelload.h"
 #include "platform/ui/userint.h"
 
 int BkgndPanel = 0;
@@ -65,7 +65,7 @@ int ShowPanel(int kind) {
     if (kind < 0 || kind >= KIND_COUNT || gKinds[kind].resourceId <= 0)
         return UIE_RESOURCE_NOT_FOUND;
     const PanelKindInfo &info = gKinds[kind];
-    int panel = LoadPanel(BkgndPanel, MainResourceFile(), info.resourceId);
+    int panel = LoadPanelInLanguage(BkgndPanel, info.resourceId);
     if (panel < 0) return panel;
     *info.handle = panel;
     if (info.withMenu) {

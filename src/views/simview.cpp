@@ -15,7 +15,7 @@ int simdisp = 0;
 
 namespace {
 
-ViewPanel gSim = {-1, KIND_SIMULATION, &simdisp, 0, 0, SIMULATION_TITLE, 0, 0, 0, 0, {}, {}, 0};
+ViewPanel gSim = {-1, KIND_SIMULATION, &simdisp, 0, 0, SIMULATION_TITLE, 0, 0, 0, 0, {}, {}, 0, ""};
 
 // The buttons in switch order, and each one's partner.
 const int kButtons[4] = {SIMULATION_OUT1_ON, SIMULATION_OUT1_OFF, SIMULATION_OUT2_ON,

@@ -43,8 +43,11 @@ void SetFieldVisibility(ViewPanel *vp) {
 
 void SetRecordButton(ViewPanel *vp) {
     if (vp->record <= 0 || *vp->handle <= 0) return;
+    // The resource has no text for the button while it stops a recording.
     SetCtrlAttribute(*vp->handle, vp->record, ATTR_LABEL_TEXT,
-                     RecordingActive(&vp->recording) ? "Stop recording" : "Record to CSV...");
+                     RecordingActive(&vp->recording) ? "Stop recording"
+                     : vp->recordLabel[0]            ? vp->recordLabel
+                                                     : "Record to CSV...");
 }
 
 } // namespace
@@ -132,6 +135,10 @@ void SetupViewPanel(ViewPanel *vp, double firstInterval) {
     }
     for (DisplayText &d : vp->texts) d = DisplayText{"", 0};
     vp->lastStatus = 0;
+    vp->recordLabel[0] = '\0';
+    if (vp->record > 0)
+        GetCtrlAttribute(panel, vp->record, ATTR_LABEL_TEXT, vp->recordLabel,
+                         sizeof vp->recordLabel);
     SetRecordButton(vp);
     SetCtrlAttribute(panel, vp->timer, ATTR_INTERVAL, firstInterval);
 }

@@ -15,6 +15,7 @@ struct ViewPanel {
     DisplayText texts[40]; // what its fields show now
     Recording recording;
     int lastStatus;
+    char recordLabel[80]; // the record button's label as loaded, in the panel's language
 };
 
 // The view whose panel this is, or nullptr.

@@ -35,6 +35,14 @@ inline void WriteFile(const std::string &path, const std::string &text) {
     out << text;
 }
 
+// Makes `dir` the current folder with a copy of the built English language file in it. The
+// program looks for a language file in its own folder first and then in the current one, and
+// the test programs' folder holds none: so each test has language files of its own.
+inline void UseLanguageFolder(const std::string &dir) {
+    WriteFile(dir + "/kr7meng.lwl", ReadFile(std::string(KR7M_BIN_DIR) + "/kr7meng.lwl"));
+    ASSERT_EQ(chdir(dir.c_str()), 0) << dir;
+}
+
 // Answers the unsaved-changes question with `control` (SAVEASK_SAVE, _DISCARD or _CANCEL) once
 // it is up: post it before the command that asks. Counts the questions answered.
 inline int gUnsavedAsked = 0;
@@ -62,11 +70,13 @@ class ShellTest : public ::testing::Test {
         setenv("HOME", dir_.c_str(), 1);           // where file dialogs start
         SetMainResourceFile(ResourceFile().c_str());
         RegisterMainPanCallbacks();
+        UseLanguageFolder(dir_);
         alarm(60); // a pop-up or loop that never returns ends the test program
     }
     void TearDown() override {
         alarm(0);
         ShutdownProgram();
+        if (chdir("/") != 0) ADD_FAILURE() << "cannot leave " << dir_;
         std::string cmd = "rm -rf '" + dir_ + "'";
         if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cannot remove " << dir_;
     }

@@ -1,5 +1,5 @@
 // Start-up, the settings file it writes, the language it starts in, and how the loop ends.
-#include "app_fixture.h"
+#include "lang_fixture.h"
 
 #include <algorithm>
 #include <cstring>
@@ -100,8 +100,11 @@ inline void PrintTo(const LanguageCase &c, std::ostream *os) {
 class StartupLanguage : public apptest::ShellTest,
                         public ::testing::WithParamInterface<LanguageCase> {};
 
-TEST_P(StartupLanguage, StartsInEnglishTextsAndTicksTheLanguageInForce) {
+TEST_P(StartupLanguage, StartsInTheLanguageInForceAndTicksIt) {
     const LanguageCase &c = GetParam();
+    // A Dutch file beside the others must not be taken: only German and English are chosen.
+    apptest::WriteTranslatedLanguageFile(dir_, "kr7mdeu.lwl");
+    apptest::WriteTranslatedLanguageFile(dir_, "kr7mned.lwl");
     WriteFile(IniPath(), std::string("[Options]\r\nLanguage = ") + c.fileLanguage +
                              "\r\n; added by hand\r\n\r\n");
     WriteCounter writes(dir_);
@@ -118,7 +121,8 @@ TEST_P(StartupLanguage, StartsInEnglishTextsAndTicksTheLanguageInForce) {
     EXPECT_EQ(eng, c.expected == 0 ? 0 : 1);
     char label[64] = "";
     GetMenuBarAttribute(menuHandle, MENU_FILE, ATTR_ITEM_NAME, label, sizeof label);
-    EXPECT_STREQ(label, "&File");
+    EXPECT_EQ(label, c.expected == 0 ? "&File" + apptest::kTranslated : "&File");
+    EXPECT_STREQ(LanguageFile, c.expected == 0 ? "kr7mdeu.lwl" : "kr7meng.lwl");
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, StartupLanguage,

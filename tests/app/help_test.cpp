@@ -9,6 +9,7 @@
 #include <regex>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "config/settings.h"
 #include "localui/localui.h"
@@ -164,11 +165,18 @@ TEST_F(HelpCommandTest, TheMenuOpensItAndItStaysThroughARebuildOfTheWindow) {
     const int made = HelpWindowsMade();
     EXPECT_EQ(ShownPage(), kEnglish);
     EXPECT_EQ(UserFollowHelpLink("#interface"), HELP_LINK_SHOWN);
+    // The language files are looked for beside the program, then in the current folder.
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    for (const char *lang : {"kr7mdeu.lwl", "kr7meng.lwl"})
+        WriteFile(dir_ + "/" + lang, ReadFile(BinFile(lang)));
+    ASSERT_EQ(chdir(dir_.c_str()), 0);
     // The main window goes and comes back in German, as a change of language rebuilds it.
-    ShutdownProgram();
+    ASSERT_EQ(UserChooseMenu(menuHandle, MENU_LANGUAGE_DEU), 0);
     ProcessSystemEvents();
+    ASSERT_EQ(chdir(here), 0);
+    EXPECT_EQ(Language, 0);
     EXPECT_EQ(ShownPage(), kEnglish);
-    ASSERT_EQ(ChangeLanguage(0), 1);
     ASSERT_EQ(UserChooseMenu(menuHandle, MENU_HELP_CONTENTS), 0);
     EXPECT_EQ(ShownPage(), kGerman);
     char anchor[64];

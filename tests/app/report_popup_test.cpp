@@ -79,6 +79,8 @@ class PopupTest : public ::testing::Test {
     static void SetUpTestSuite() {
         ASSERT_EQ(InitUserInterface(0, nullptr), 0);
         SetMainResourceFile(ResourceFile().c_str());
+        // The pop-ups are loaded in English, with the language file the program has beside it.
+        ASSERT_EQ(chdir(KR7M_BIN_DIR), 0);
     }
     void SetUp() override {
         alarm(30); // a pop-up that never returns ends the test program

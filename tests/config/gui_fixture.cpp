@@ -50,6 +50,8 @@ void StartPanelRuntime() {
     // Settings written by the editors go to a folder of their own.
     char dir[] = "/tmp/kr7m-panel-XXXXXX";
     if (mkdtemp(dir)) setenv("KR7M_CONFIG_DIR", dir, 1);
+    // The pop-ups are loaded in English, with the language file the program has beside it.
+    ASSERT_EQ(chdir(KR7M_BIN_DIR), 0);
     SetMainResourceFile(KR7M_BIN_DIR "/MainPan.uir");
     static char arg0[] = "panel_tests";
     static char *argv[] = {arg0, nullptr};

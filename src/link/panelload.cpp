@@ -1,0 +1,147 @@
+// Panels and menu bars in the current language, with English to fall back on.
+#include "link/panelload.h"
+
+#include "platform/ui/resourcefile.h"
+#include "platform/ui/userint.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Three-letter language code after the product prefix; the index is the language number.
+const char *const kLanguageFiles[] = {
+    "kr7mdeu.lwl", "kr7meng.lwl", "kr7mfra.lwl", "kr7mned.lwl", "kr7mita.lwl",
+    "kr7mesp.lwl", "kr7mpor.lwl", "kr7mdan.lwl", "kr7msuo.lwl",
+};
+constexpr int kLanguageCount = sizeof kLanguageFiles / sizeof kLanguageFiles[0];
+
+char gBuiltInFolder[sizeof LanguageFile] = "";
+char gBuiltInFile[sizeof LanguageFile] = "";
+char gBuiltInFrom[1024] = ""; // the resource file it was made from
+
+LanguageRefusal gRefusal = {"", 0};
+
+void NoteRefusal(const char *file, int code) {
+    if (gRefusal.code != 0) return;
+    std::snprintf(gRefusal.file, sizeof gRefusal.file, "%s", file);
+    gRefusal.code = code;
+}
+
+bool IsFile(const char *path) {
+    struct stat st;
+    return stat(path, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// A folder of our own under the temporary folder, with a path that leaves room in LanguageFile
+// for the file name; "" when none can be made.
+void MakeBuiltInFolder(const char *fileName) {
+    const char *tmp = std::getenv("TMPDIR");
+    const size_t room =
+        sizeof gBuiltInFolder - std::strlen("/kr7m-XXXXXX/") - std::strlen(fileName);
+    if (!tmp || !*tmp || std::strlen(tmp) > room) tmp = "/tmp";
+    std::snprintf(gBuiltInFolder, sizeof gBuiltInFolder, "%s/kr7m-XXXXXX", tmp);
+    if (!mkdtemp(gBuiltInFolder)) gBuiltInFolder[0] = '\0';
+}
+
+// Tries the current language file, then the English one, then the resource's own texts, each
+// only as long as it is the language file that refuses. `load` is (file, &handle) -> code.
+template <typename Load> int LoadFallingBack(Load load) {
+    int handle = 0;
+    int r = load(LanguageFile, &handle);
+    if (r >= 0) return handle;
+    if (IsLanguageFileError(r)) NoteRefusal(LanguageFile, r);
+    const char *english = LanguageFileName(kEnglish);
+    if (IsLanguageFileError(r) && std::strcmp(LanguageFile, english) != 0) {
+        r = load(english, &handle);
+        if (r >= 0) return handle;
+    }
+    if (IsLanguageFileError(r)) {
+        const char *builtIn = BuiltInLanguageFile();
+        if (builtIn && std::strcmp(LanguageFile, builtIn) != 0) {
+            r = load(builtIn, &handle);
+            if (r >= 0) return handle;
+        }
+    }
+    return r;
+}
+
+} // namespace
+
+const char *LanguageFileName(int language) {
+    if (language < 0 || language >= kLanguageCount) return LanguageFileName(kEnglish);
+    return kLanguageFiles[language];
+}
+
+bool IsLanguageFileError(int code) {
+    switch (code) {
+    case UIE_LANG_BAD_FILE:
+    case UIE_LANG_KIND_DIFFERS:
+    case UIE_LANG_COUNT_DIFFERS:
+    case UIE_FILE_ACCESS:
+    case UIE_FILE_OPEN:
+    case UIE_MISSING_ARGUMENT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+const LanguageRefusal &FirstLanguageRefusal() {
+    return gRefusal;
+}
+
+void ClearLanguageRefusal() {
+    gRefusal = LanguageRefusal{"", 0};
+}
+
+int LoadPanelWith(int parent, int resourceId, const char *languageFile, int *panel) {
+    return LoadLocalizedPanel(parent, MainResourceFile(), resourceId, languageFile, panel);
+}
+
+int LoadMenuBarWith(int panel, int resourceId, const char *languageFile, int *menuBar) {
+    return LoadLocalizedMenuBar(panel, MainResourceFile(), resourceId, languageFile, menuBar);
+}
+
+int LoadPanelInLanguage(int parent, int resourceId) {
+    return LoadFallingBack([&](const char *file, int *handle) {
+        return LoadPanelWith(parent, resourceId, file, handle);
+    });
+}
+
+int LoadMenuBarInLanguage(int panel, int resourceId) {
+    return LoadFallingBack([&](const char *file, int *handle) {
+        return LoadMenuBarWith(panel, resourceId, file, handle);
+    });
+}
+
+const char *BuiltInLanguageFile() {
+    if (gBuiltInFile[0] && IsFile(gBuiltInFile) &&
+        std::strcmp(gBuiltInFrom, MainResourceFile()) == 0)
+        return gBuiltInFile;
+    const char *name = LanguageFileName(kEnglish);
+    if (!gBuiltInFolder[0]) MakeBuiltInFolder(name);
+    if (!gBuiltInFolder[0]) return nullptr;
+    std::snprintf(gBuiltInFile, sizeof gBuiltInFile, "%s/%s", gBuiltInFolder, name);
+    if (ExportResourceToLangFile(MainResourceFile(), gBuiltInFile) < 0) {
+        unlink(gBuiltInFile);
+        gBuiltInFile[0] = '\0';
+        return nullptr;
+    }
+    std::snprintf(gBuiltInFrom, sizeof gBuiltInFrom, "%s", MainResourceFile());
+    return gBuiltInFile;
+}
+
+bool IsBuiltInLanguageFile(const char *languageFile) {
+    return gBuiltInFile[0] && languageFile && std::strcmp(languageFile, gBuiltInFile) == 0;
+}
+
+void RemoveBuiltInLanguageFile() {
+    if (gBuiltInFile[0]) unlink(gBuiltInFile);
+    if (gBuiltInFolder[0]) rmdir(gBuiltInFolder);
+    gBuiltInFile[0] = '\0';
+    gBuiltInFolder[0] = '\0';
+}

@@ -1,0 +1,50 @@
+// Loading the program's panels and menu bars from its resource file in the current language
+// (LanguageFile), and what happens when a language file cannot be used.
+//
+// A language file that does not fit a panel (a file of another version of the program, a
+// damaged or missing one) must not leave the user without the panel: a load that the language
+// file refuses is repeated in English, with the English file, and failing that with the
+// resource's own texts. Those are the English texts too: the English file is made from them
+// (docs/language-files.md). The shell decides what to tell the user; these functions only load.
+#pragma once
+
+#include "localui/localui.h"
+
+// Language number -> language file name ("kr7mdeu.lwl", "kr7meng.lwl", ...); numbers outside
+// the known ones give the English file.
+const char *LanguageFileName(int language);
+constexpr int kEnglish = 1;
+
+// True for the codes by which the language layer refuses a language file, as against a
+// resource that cannot be loaded.
+bool IsLanguageFileError(int code);
+
+// Loads panel `resourceId` as a child of `parent` (0: a top-level window) with the texts of
+// `languageFile`, nothing else tried. 0 with *panel set, or the code with *panel 0.
+int LoadPanelWith(int parent, int resourceId, const char *languageFile, int *panel);
+int LoadMenuBarWith(int panel, int resourceId, const char *languageFile, int *menuBar);
+
+// Loads a panel or menu bar in the current language, in English when the language file
+// refuses it (see above). Returns the handle, or a negative code when even the resource's own
+// texts cannot be loaded.
+int LoadPanelInLanguage(int parent, int resourceId);
+int LoadMenuBarInLanguage(int panel, int resourceId);
+
+// The first refusal by a language file since the last ClearLanguageRefusal: the file as named
+// (a name or a path) and the code; code 0 when there was none. The shell tells the user.
+struct LanguageRefusal {
+    char file[sizeof LanguageFile];
+    int code;
+};
+const LanguageRefusal &FirstLanguageRefusal();
+void ClearLanguageRefusal();
+
+// A language file with the resource's own texts, written afresh from the resource into a
+// private temporary folder when first asked for: the texts to fall back on when the English
+// file itself cannot be used. Its path is short enough for LanguageFile. nullptr when the
+// resource cannot be exported.
+const char *BuiltInLanguageFile();
+// True when `languageFile` names that file (never makes it).
+bool IsBuiltInLanguageFile(const char *languageFile);
+// Removes that file and its folder, if they were made.
+void RemoveBuiltInLanguageFile();
