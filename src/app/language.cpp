@@ -170,7 +170,6 @@ int ChangeLanguage(int language) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         const char *file = attempt == 0 ? wanted : attempt == 1 ? english : BuiltInLanguageFile();
         if (attempt == 1 && wantedIsEnglish) continue;
-        if (!file) break; // the resource cannot even be exported: the last refusal stands
         Language = attempt == 0 ? language : kEnglish;
         std::snprintf(LanguageFile, sizeof LanguageFile, "%s", file);
         r = BuildMainWindow();
@@ -178,7 +177,6 @@ int ChangeLanguage(int language) {
         TellRefused(ShownPath(file), r, kInstead[attempt]);
     }
     if (r < 0) return 0;
-    if (!IsBuiltInLanguageFile(LanguageFile)) RemoveBuiltInLanguageFile();
 
     ActivateObjects();
     ShowAll();
@@ -205,7 +203,6 @@ void DiscardMainWindow() {
 void ForgetLanguageFileErrors() {
     gTellCode = 0;
     gToldFiles.clear();
-    RemoveBuiltInLanguageFile();
 }
 
 void TellLanguageRefusals() {

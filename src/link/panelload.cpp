@@ -5,10 +5,7 @@
 #include "platform/ui/userint.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -19,32 +16,12 @@ const char *const kLanguageFiles[] = {
 };
 constexpr int kLanguageCount = sizeof kLanguageFiles / sizeof kLanguageFiles[0];
 
-char gBuiltInFolder[sizeof LanguageFile] = "";
-char gBuiltInFile[sizeof LanguageFile] = "";
-char gBuiltInFrom[1024] = ""; // the resource file it was made from
-
 LanguageRefusal gRefusal = {"", 0};
 
 void NoteRefusal(const char *file, int code) {
     if (gRefusal.code != 0) return;
     std::snprintf(gRefusal.file, sizeof gRefusal.file, "%s", file);
     gRefusal.code = code;
-}
-
-bool IsFile(const char *path) {
-    struct stat st;
-    return stat(path, &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// A folder of our own under the temporary folder, with a path that leaves room in LanguageFile
-// for the file name; "" when none can be made.
-void MakeBuiltInFolder(const char *fileName) {
-    const char *tmp = std::getenv("TMPDIR");
-    const size_t room =
-        sizeof gBuiltInFolder - std::strlen("/kr7m-XXXXXX/") - std::strlen(fileName);
-    if (!tmp || !*tmp || std::strlen(tmp) > room) tmp = "/tmp";
-    std::snprintf(gBuiltInFolder, sizeof gBuiltInFolder, "%s/kr7m-XXXXXX", tmp);
-    if (!mkdtemp(gBuiltInFolder)) gBuiltInFolder[0] = '\0';
 }
 
 // Tries the current language file, then the English one, then the resource's own texts, each
@@ -99,10 +76,14 @@ void ClearLanguageRefusal() {
 }
 
 int LoadPanelWith(int parent, int resourceId, const char *languageFile, int *panel) {
+    if (IsBuiltInLanguageFile(languageFile))
+        return LoadBuiltInPanel(parent, MainResourceFile(), resourceId, panel);
     return LoadLocalizedPanel(parent, MainResourceFile(), resourceId, languageFile, panel);
 }
 
 int LoadMenuBarWith(int panel, int resourceId, const char *languageFile, int *menuBar) {
+    if (IsBuiltInLanguageFile(languageFile))
+        return LoadBuiltInMenuBar(panel, MainResourceFile(), resourceId, menuBar);
     return LoadLocalizedMenuBar(panel, MainResourceFile(), resourceId, languageFile, menuBar);
 }
 
@@ -118,30 +99,13 @@ int LoadMenuBarInLanguage(int panel, int resourceId) {
     });
 }
 
+// Brackets cannot start a language file's name of this program, so no file is mistaken for it.
+const char kBuiltInTexts[] = "(built-in)";
+
 const char *BuiltInLanguageFile() {
-    if (gBuiltInFile[0] && IsFile(gBuiltInFile) &&
-        std::strcmp(gBuiltInFrom, MainResourceFile()) == 0)
-        return gBuiltInFile;
-    const char *name = LanguageFileName(kEnglish);
-    if (!gBuiltInFolder[0]) MakeBuiltInFolder(name);
-    if (!gBuiltInFolder[0]) return nullptr;
-    std::snprintf(gBuiltInFile, sizeof gBuiltInFile, "%s/%s", gBuiltInFolder, name);
-    if (ExportResourceToLangFile(MainResourceFile(), gBuiltInFile) < 0) {
-        unlink(gBuiltInFile);
-        gBuiltInFile[0] = '\0';
-        return nullptr;
-    }
-    std::snprintf(gBuiltInFrom, sizeof gBuiltInFrom, "%s", MainResourceFile());
-    return gBuiltInFile;
+    return kBuiltInTexts;
 }
 
 bool IsBuiltInLanguageFile(const char *languageFile) {
-    return gBuiltInFile[0] && languageFile && std::strcmp(languageFile, gBuiltInFile) == 0;
-}
-
-void RemoveBuiltInLanguageFile() {
-    if (gBuiltInFile[0]) unlink(gBuiltInFile);
-    if (gBuiltInFolder[0]) rmdir(gBuiltInFolder);
-    gBuiltInFile[0] = '\0';
-    gBuiltInFolder[0] = '\0';
+    return languageFile && std::strcmp(languageFile, kBuiltInTexts) == 0;
 }

@@ -39,12 +39,9 @@ struct LanguageRefusal {
 const LanguageRefusal &FirstLanguageRefusal();
 void ClearLanguageRefusal();
 
-// A language file with the resource's own texts, written afresh from the resource into a
-// private temporary folder when first asked for: the texts to fall back on when the English
-// file itself cannot be used. Its path is short enough for LanguageFile. nullptr when the
-// resource cannot be exported.
+// The name that stands for the resource's own texts instead of a language file: the texts to
+// fall back on when the English file itself cannot be used. LanguageFile may hold it.
+extern const char kBuiltInTexts[];
 const char *BuiltInLanguageFile();
-// True when `languageFile` names that file (never makes it).
+// True when `languageFile` names the resource's own texts.
 bool IsBuiltInLanguageFile(const char *languageFile);
-// Removes that file and its folder, if they were made.
-void RemoveBuiltInLanguageFile();

@@ -136,3 +136,24 @@ int LoadLocalizedMenuBar(int parentPanel, const char *uirFile, int menuBarResour
     return LoadLocalized(LoadMenuBar, LocalizeMenuBar, DiscardMenuBar, parentPanel, uirFile,
                          menuBarResourceId, languageFile, menuBarHandle);
 }
+
+namespace {
+
+template <typename Load>
+int LoadBuiltIn(Load load, int parent, const char *uirFile, int resourceId, int *handle) {
+    if (!handle) return UIE_MISSING_ARGUMENT;
+    const int h = load(parent, uirFile, resourceId);
+    *handle = h > 0 ? h : 0;
+    return h > 0 ? 0 : h;
+}
+
+} // namespace
+
+int LoadBuiltInPanel(int parentPanel, const char *uirFile, int panelResourceId, int *panelHandle) {
+    return LoadBuiltIn(LoadPanel, parentPanel, uirFile, panelResourceId, panelHandle);
+}
+
+int LoadBuiltInMenuBar(int parentPanel, const char *uirFile, int menuBarResourceId,
+                       int *menuBarHandle) {
+    return LoadBuiltIn(LoadMenuBar, parentPanel, uirFile, menuBarResourceId, menuBarHandle);
+}

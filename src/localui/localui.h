@@ -28,6 +28,12 @@ int LoadLocalizedMenuBar(int parentPanel, const char *uirFile, int menuBarResour
                          const char *languageFile, int *menuBarHandle);
 int LocalizeMenuBar(int menuBar, const char *languageFile);
 
+// The resource's own texts, no language file read: what a load falls back on when no language
+// file can be used (the English file is made from these very texts). A load's own code.
+int LoadBuiltInPanel(int parentPanel, const char *uirFile, int panelResourceId, int *panelHandle);
+int LoadBuiltInMenuBar(int parentPanel, const char *uirFile, int menuBarResourceId,
+                       int *menuBarHandle);
+
 // Where a language file name leads: a name without a directory in the program's directory
 // when the file is there, else as given. Never null; valid until the next call.
 const char *LanguageFilePath(const char *languageFile);
