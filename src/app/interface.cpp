@@ -46,9 +46,9 @@ void ShowRange() {
 int ShowProgress(int address, void *) {
     // The port is open: the old list goes, as the search replaces it whatever it finds.
     if (address == 1) ClearListCtrl(handle, INTERFACE_ADDR);
-    char text[64];
-    std::snprintf(text, sizeof text, "Address %d of %d", address, Last_Device);
-    SetCtrlVal(handle, INTERFACE_PROGRESS, text);
+    const std::string text = TextOfRing(handle, INTERFACE_TEXTS, 0,
+                                        {std::to_string(address), std::to_string(Last_Device)});
+    SetCtrlVal(handle, INTERFACE_PROGRESS, text.c_str());
     // Keeps the window drawn and lets the stop button through; the other callbacks of the
     // dialog see gSearching and do nothing, and the main window is behind the modal dialog.
     ProcessSystemEvents();
@@ -124,21 +124,21 @@ void ShowPortDevice() {
     const char *path = gWork.paths[gWork.port - 1];
     SerialDevice d;
     DescribeSerialDevice(path, &d);
-    char text[kPortPathSize + 64];
-    std::snprintf(text, sizeof text, "Port %d opens %s", gWork.port, path);
-    SetCtrlVal(handle, INTERFACE_PORT_PATH, text);
-    char state[2 * kSerialTextSize + 16];
+    const std::string text =
+        TextOfRing(handle, INTERFACE_TEXTS, 1, {std::to_string(gWork.port), path});
+    SetCtrlVal(handle, INTERFACE_PORT_PATH, text.c_str());
+    // Without a product name the device's own path stands for it.
+    const std::string what = d.product[0] ? d.product : path;
+    std::string state;
     if (!d.present)
-        std::snprintf(state, sizeof state, "Not connected now.");
+        state = TextOfRing(handle, INTERFACE_TEXTS, 2, {});
     else if (!d.mayOpen && d.group[0])
-        std::snprintf(state, sizeof state, "%s%sno permission (join group \"%s\").", d.product,
-                      d.product[0] ? ": " : "", d.group);
+        state = TextOfRing(handle, INTERFACE_TEXTS, 3, {what, d.group});
     else if (!d.mayOpen)
-        std::snprintf(state, sizeof state, "%s%sno permission.", d.product,
-                      d.product[0] ? ": " : "");
+        state = TextOfRing(handle, INTERFACE_TEXTS, 4, {what});
     else
-        std::snprintf(state, sizeof state, "%s%sconnected.", d.product, d.product[0] ? ", " : "");
-    SetCtrlVal(handle, INTERFACE_PORT_STATE, state);
+        state = TextOfRing(handle, INTERFACE_TEXTS, 5, {what});
+    SetCtrlVal(handle, INTERFACE_PORT_STATE, state.c_str());
     SetCtrlAttribute(handle, INTERFACE_PORT_STATE, ATTR_TEXT_COLOR,
                      d.present && d.mayOpen ? 0x206020 : 0xB02020);
 }

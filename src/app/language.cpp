@@ -264,20 +264,8 @@ void RememberWindowPlace() {
 
 namespace {
 
-// The status text `entry` with each "%s" replaced, in order, by the next of `values` (the texts
-// are translations, so they are never used as formats).
 std::string StatusText(int entry, std::initializer_list<std::string> values) {
-    char pattern[512] = "";
-    GetLabelFromIndex(BkgndPanel, BKGND_STATUS_TEXTS, entry, pattern, sizeof pattern);
-    std::string out = pattern;
-    size_t from = 0;
-    for (const std::string &v : values) {
-        size_t at = out.find("%s", from);
-        if (at == std::string::npos) break;
-        out.replace(at, 2, v);
-        from = at + v.size();
-    }
-    return out;
+    return TextOfRing(BkgndPanel, BKGND_STATUS_TEXTS, entry, values);
 }
 
 } // namespace

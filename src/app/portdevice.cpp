@@ -23,14 +23,13 @@ const char *ShortName(const char *device) {
 }
 
 void ShowDetail(const SerialDevice &d) {
-    char text[2 * kSerialTextSize + kPortPathSize];
-    if (d.present)
-        std::snprintf(text, sizeof text, "%s, opens %s.", d.product, d.device);
-    else
-        std::snprintf(text, sizeof text, "%s: not connected now.", d.path);
-    SetCtrlVal(gChooser, PORTDEV_DETAIL, text);
+    const std::string text = d.present
+                                 ? TextOfRing(gChooser, PORTDEV_TEXTS, 1, {d.product, d.device})
+                                 : TextOfRing(gChooser, PORTDEV_TEXTS, 2, {d.path});
+    SetCtrlVal(gChooser, PORTDEV_DETAIL, text.c_str());
     const bool usable = d.present && d.mayOpen;
-    SetCtrlVal(gChooser, PORTDEV_REASON, usable ? "Ready to use." : d.present ? d.reason : "");
+    const std::string ready = TextOfRing(gChooser, PORTDEV_TEXTS, 3, {});
+    SetCtrlVal(gChooser, PORTDEV_REASON, usable ? ready.c_str() : d.present ? d.reason : "");
     SetCtrlAttribute(gChooser, PORTDEV_REASON, ATTR_TEXT_COLOR, usable ? 0x206020 : 0xB02020);
 }
 
@@ -50,9 +49,8 @@ int CmChoosePortDevice(int, int, int event, void *, int, int) {
         gChooser = 0;
         return 0;
     }
-    char title[64];
-    std::snprintf(title, sizeof title, "Serial device for port %d", gWork.port);
-    SetPanelAttribute(gChooser, ATTR_TITLE, title);
+    const std::string title = TextOfRing(gChooser, PORTDEV_TEXTS, 0, {std::to_string(gWork.port)});
+    SetPanelAttribute(gChooser, ATTR_TITLE, title.c_str());
 
     SerialDevice room[64];
     int n = ListSerialDevices(room, 64);

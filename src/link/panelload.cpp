@@ -109,3 +109,17 @@ const char *BuiltInLanguageFile() {
 bool IsBuiltInLanguageFile(const char *languageFile) {
     return languageFile && std::strcmp(languageFile, kBuiltInTexts) == 0;
 }
+
+std::string TextOfRing(int panel, int ring, int entry, std::initializer_list<std::string> values) {
+    char pattern[512] = "";
+    GetLabelFromIndex(panel, ring, entry, pattern, sizeof pattern);
+    std::string out = pattern;
+    size_t from = 0;
+    for (const std::string &v : values) {
+        size_t at = out.find("%s", from);
+        if (at == std::string::npos) break;
+        out.replace(at, 2, v);
+        from = at + v.size();
+    }
+    return out;
+}

@@ -10,6 +10,9 @@
 
 #include "localui/localui.h"
 
+#include <initializer_list>
+#include <string>
+
 // Language number -> language file name ("kr7mdeu.lwl", "kr7meng.lwl", ...); numbers outside
 // the known ones give the English file.
 const char *LanguageFileName(int language);
@@ -45,3 +48,8 @@ extern const char kBuiltInTexts[];
 const char *BuiltInLanguageFile();
 // True when `languageFile` names the resource's own texts.
 bool IsBuiltInLanguageFile(const char *languageFile);
+
+// Texts the program writes itself sit as entries of hidden text rings of their panel, so that
+// they are translated with it: entry `entry` of ring `ring` with each "%s" replaced, in order,
+// by the next of `values`. A translation is never used as a format.
+std::string TextOfRing(int panel, int ring, int entry, std::initializer_list<std::string> values);

@@ -11,6 +11,7 @@
 #include "config/record.h"
 #include "config/transfer.h"
 #include "link/linksettings.h"
+#include "link/panelload.h"
 #include "link/port.h"
 #include "link/report.h"
 #include "platform/ui/userint.h"
@@ -43,11 +44,10 @@ void SetFieldVisibility(ViewPanel *vp) {
 
 void SetRecordButton(ViewPanel *vp) {
     if (vp->record <= 0 || *vp->handle <= 0) return;
-    // The resource has no text for the button while it stops a recording.
+    // The button's own label starts a recording; the main window holds the one that stops it.
+    const std::string stop = TextOfRing(BkgndPanel, BKGND_VIEW_TEXTS, 0, {});
     SetCtrlAttribute(*vp->handle, vp->record, ATTR_LABEL_TEXT,
-                     RecordingActive(&vp->recording) ? "Stop recording"
-                     : vp->recordLabel[0]            ? vp->recordLabel
-                                                     : "Record to CSV...");
+                     RecordingActive(&vp->recording) ? stop.c_str() : vp->recordLabel);
 }
 
 } // namespace
@@ -236,8 +236,9 @@ int CmRecordView(int panel, int /*control*/, int event, void * /*callbackData*/,
         return 0;
     }
     char path[512] = "";
-    int chosen =
-        FileSelectPopup("", "*.csv", "*.csv", "Record to CSV", VAL_SAVE_BUTTON, path, sizeof path);
+    int chosen = FileSelectPopup("", "*.csv", "*.csv",
+                                 TextOfRing(BkgndPanel, BKGND_VIEW_TEXTS, 1, {}).c_str(),
+                                 VAL_SAVE_BUTTON, path, sizeof path);
     if (chosen <= VAL_NO_FILE_SELECTED || path[0] == '\0') return 0;
     if (!StartRecording(&vp->recording, vp->view, path)) {
         SetErrorDetail(vp->recording.error);
