@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "config/record.h"
 #include "link/linksettings.h"
@@ -31,10 +32,14 @@ class Fixer {
   public:
     std::vector<RangeFix> fixes;
 
+    // The record is packed as the instrument stores it, so a field may sit at any address:
+    // it is read and written byte-wise.
     template <class T> void Check(const char *field, T *value, double lo, double hi, T fallback) {
-        if (Inside(static_cast<double>(*value), lo, hi)) return;
-        fixes.push_back({field, static_cast<double>(*value), static_cast<double>(fallback)});
-        *value = fallback;
+        T v;
+        std::memcpy(&v, value, sizeof v);
+        if (Inside(static_cast<double>(v), lo, hi)) return;
+        fixes.push_back({field, static_cast<double>(v), static_cast<double>(fallback)});
+        std::memcpy(value, &fallback, sizeof fallback);
     }
 };
 
