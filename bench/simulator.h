@@ -3,12 +3,20 @@
 #pragma once
 
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+// Seconds on the monotonic clock, for timing a run.
+inline double Now() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
+}
 
 // Starts the simulator on `link` with `options`; its process id once the link exists, -1 when it
 // did not come up within five seconds.

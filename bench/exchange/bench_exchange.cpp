@@ -28,12 +28,6 @@ constexpr int kExchanges = 2000;
 constexpr int kRounds = 40;
 constexpr int kAddress = 1;
 
-double Now() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
 struct Tally {
     double seconds = 0;
     int done = 0, failed = 0;

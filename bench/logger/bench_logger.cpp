@@ -30,12 +30,6 @@ namespace {
 constexpr double kTurnaround = 0.005; // seconds, as given to the simulator
 constexpr int kRecords = 2000;
 
-double Now() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
 struct Sink {
     LoggerExport file;
     long bytes;

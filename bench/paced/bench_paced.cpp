@@ -29,12 +29,6 @@ namespace {
 constexpr double kTurnaround = 0.005; // seconds, as given to the simulator
 constexpr int kReads = 20;
 
-double Now() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
 // What the line and the protocol impose on one probe. A silent address costs the turnaround
 // delay before listening and the read's time-out (answer time-out plus the line time of the
 // 8 bytes asked for); an answering one the request's and the echo's wire time after the

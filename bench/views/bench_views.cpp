@@ -37,12 +37,6 @@ constexpr double kTurnaround = 0.005;       // seconds, as given to the simulato
 constexpr double kCharTime = 11.0 / 9600.0; // 8E1: start, 8 data, parity, stop
 constexpr double kProgressPause = 0.1;      // after reading the configuration
 
-double Now() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + ts.tv_nsec / 1e9;
-}
-
 double CpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
