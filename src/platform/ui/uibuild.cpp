@@ -126,7 +126,6 @@ void ApplyLook(CtrlRec *c) {
             c->w->setPalette(pal);
         }
         c->w->setEnabled(!c->dimmed);
-        c->w->setVisible(c->visible);
     }
     if (c->label) {
         if (c->hasLabelColor) {
@@ -142,7 +141,10 @@ void ApplyLook(CtrlRec *c) {
         if (c->label->text() != c->labelText) c->label->setText(c->labelText);
         c->label->setEnabled(!c->dimmed);
     }
+    // Placed before it is shown: a widget shown with no size of its own yet is first sized to
+    // its contents, which for a ring measures every entry, only to be placed anew.
     PlaceControl(c);
+    if (c->w) c->w->setVisible(c->visible);
     if (c->kind == CTRL_TEXT_MSG) FitTextMessage(c);
 }
 
