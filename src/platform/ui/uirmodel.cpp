@@ -5,33 +5,41 @@
 #include <cstdlib>
 #include <cstring>
 #include <set>
+#include <string_view>
 
 namespace uir {
 
-std::string Attrs::Str(const std::string &k, const std::string &def) const {
-    auto it = values.find(k);
-    return it == values.end() ? def : it->second;
+const std::string *Attrs::Find(std::string_view k) const {
+    for (const auto &v : values)
+        if (v.first.size() == k.size() && std::memcmp(v.first.data(), k.data(), k.size()) == 0)
+            return &v.second;
+    return nullptr;
 }
 
-int Attrs::Int(const std::string &k, int def) const {
-    auto it = values.find(k);
-    return it == values.end() ? def : static_cast<int>(strtol(it->second.c_str(), nullptr, 10));
+std::string Attrs::Str(std::string_view k, const std::string &def) const {
+    const std::string *v = Find(k);
+    return v ? *v : def;
 }
 
-double Attrs::Double(const std::string &k, double def) const {
-    auto it = values.find(k);
-    return it == values.end() ? def : strtod(it->second.c_str(), nullptr);
+int Attrs::Int(std::string_view k, int def) const {
+    const std::string *v = Find(k);
+    return v ? static_cast<int>(strtol(v->c_str(), nullptr, 10)) : def;
 }
 
-bool Attrs::Bool(const std::string &k, bool def) const {
-    auto it = values.find(k);
-    return it == values.end() ? def : it->second == "1";
+double Attrs::Double(std::string_view k, double def) const {
+    const std::string *v = Find(k);
+    return v ? strtod(v->c_str(), nullptr) : def;
 }
 
-unsigned Attrs::Color(const std::string &k, unsigned def) const {
-    auto it = values.find(k);
-    if (it == values.end() || it->second.size() != 7) return def;
-    return static_cast<unsigned>(strtoul(it->second.c_str() + 1, nullptr, 16));
+bool Attrs::Bool(std::string_view k, bool def) const {
+    const std::string *v = Find(k);
+    return v ? *v == "1" : def;
+}
+
+unsigned Attrs::Color(std::string_view k, unsigned def) const {
+    const std::string *v = Find(k);
+    if (!v || v->size() != 7) return def;
+    return static_cast<unsigned>(strtoul(v->c_str() + 1, nullptr, 16));
 }
 
 const Panel *Resource::FindPanel(int id) const {
@@ -51,7 +59,7 @@ namespace {
 enum class Type { Text, Int, Double, Bool, Color, Ident, Choice };
 
 struct AttrRule {
-    const char *name;
+    std::string_view name; // its length is compared before its letters
     Type type;
     const char *choices; // for Choice: '|' separated
 };
@@ -259,6 +267,7 @@ class Builder {
     template <size_t N, size_t M = 0>
     bool TakeAttrs(const XmlNode &n, const AttrRule (&specs)[N], Attrs *attrs,
                    const std::vector<AttrRule> *extra = nullptr) {
+        attrs->values.reserve(n.attrs.size());
         for (const auto &a : n.attrs) {
             const AttrRule *rule = nullptr;
             for (const auto &s : specs)
@@ -275,7 +284,7 @@ class Builder {
             if (!rule) return Fail(n, "unknown attribute " + a.first + " on <" + n.name + ">");
             if (!CheckType(a.second, *rule))
                 return Fail(n, "bad value \"" + a.second + "\" for attribute " + a.first);
-            attrs->values[a.first] = a.second;
+            attrs->values.push_back(a); // the reader refuses a name given twice
         }
         return true;
     }
@@ -326,7 +335,12 @@ class Builder {
             if (!ks) return Fail(c, "unknown control kind \"" + *kind + "\"");
             ctrl.kind = *kind;
             if (!TakeAttrs(c, kCommon, &ctrl.attrs, &ks->extra)) return false;
-            ctrl.attrs.values.erase("kind");
+            auto &values = ctrl.attrs.values;
+            for (auto v = values.begin(); v != values.end(); ++v)
+                if (v->first == "kind") {
+                    values.erase(v);
+                    break;
+                }
             ctrl.constName = p.name + "_" + ctrl.name;
             if (!Claim(c, ctrl.constName)) return false;
             if (!UseCallback(c, ctrl.attrs, CallbackShape::Control)) return false;

@@ -7,20 +7,24 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace uir {
 
 struct Attrs {
-    std::map<std::string, std::string> values;
-    bool Has(const std::string &k) const { return values.count(k) != 0; }
-    std::string Str(const std::string &k, const std::string &def = "") const;
+    // In the order of the file. An element has a handful, so a look-up through them is quicker
+    // than through a tree, and building them costs one allocation instead of one per attribute.
+    std::vector<std::pair<std::string, std::string>> values;
+    const std::string *Find(std::string_view k) const; // nullptr when absent
+    bool Has(std::string_view k) const { return Find(k) != nullptr; }
+    std::string Str(std::string_view k, const std::string &def = "") const;
     // Numbers were checked when the model was built, so these only fall back to def when the
     // attribute is absent.
-    int Int(const std::string &k, int def = 0) const;
-    double Double(const std::string &k, double def = 0) const;
-    bool Bool(const std::string &k, bool def = false) const;
-    unsigned Color(const std::string &k, unsigned def = 0) const; // "#RRGGBB" -> 0xRRGGBB
+    int Int(std::string_view k, int def = 0) const;
+    double Double(std::string_view k, double def = 0) const;
+    bool Bool(std::string_view k, bool def = false) const;
+    unsigned Color(std::string_view k, unsigned def = 0) const; // "#RRGGBB" -> 0xRRGGBB
 };
 
 struct Item { // entry of a ring or list

@@ -61,7 +61,11 @@ class Reader {
         return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
     }
     void SkipSpace() {
-        while (!AtEnd() && IsSpace(Peek())) Advance();
+        const size_t n = s_.size();
+        while (pos_ < n && IsSpace(s_[pos_])) {
+            if (s_[pos_] == '\n') ++line_;
+            ++pos_;
+        }
     }
 
     // Skips until the literal end marker; the marker itself is consumed.
@@ -94,9 +98,9 @@ class Reader {
 
     bool Name(std::string *out) {
         if (!IsNameStart(Peek())) return Fail("expected a name");
-        size_t start = pos_;
-        while (!AtEnd() && IsNameChar(Peek())) Advance();
-        *out = s_.substr(start, pos_ - start);
+        const size_t start = pos_, n = s_.size();
+        while (pos_ < n && IsNameChar(s_[pos_])) ++pos_; // a name holds no line break
+        out->assign(s_, start, pos_ - start);
         return true;
     }
 
@@ -202,6 +206,7 @@ class Reader {
         node->file = file_;
         Advance();
         if (!Name(&node->name)) return false;
+        node->attrs.reserve(8); // one allocation for the attributes of nearly every element
         for (;;) {
             bool hadSpace = IsSpace(Peek());
             SkipSpace();
