@@ -8,15 +8,18 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIconEngine>
 #include <QImage>
 #include <QPainter>
-#include <QScreen>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
 #include <QToolBar>
 #include <QToolButton>
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -112,30 +115,76 @@ QIcon ScaledBitmap(const QString &file, QSize *size) {
         QPixmap::fromImage(big.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
 }
 
-// A vector image is drawn afresh for each pixel density: at one, two and three device pixels
-// per pixel, and at the density of the screens the program has, so it is sharp on every one.
-QIcon RenderedVector(const QString &file, QSize *size) {
-    QSvgRenderer svg(file);
-    QSize natural = svg.defaultSize();
-    if (!svg.isValid() || natural.isEmpty()) return QIcon();
-    QSize target(qRound(natural.width() * kSizeFactor), qRound(natural.height() * kSizeFactor));
-    std::vector<qreal> ratios = {1, 2, 3};
-    for (QScreen *screen : QGuiApplication::screens()) {
-        qreal ratio = screen->devicePixelRatio();
-        if (std::find(ratios.begin(), ratios.end(), ratio) == ratios.end()) ratios.push_back(ratio);
+// A vector image is drawn when the button is painted, at the pixel density of the screen it is
+// painted on, so it is sharp on every one; nothing is drawn before the window is shown. Each
+// drawing is kept for the next paint.
+class VectorIcon : public QIconEngine {
+  public:
+    VectorIcon(std::shared_ptr<QSvgRenderer> svg, QSize size) : svg_(std::move(svg)), size_(size) {}
+    QIconEngine *clone() const override { return new VectorIcon(*this); }
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override {
+        return Fitted(size_, size);
     }
-    QIcon icon;
-    for (qreal ratio : ratios) {
-        QImage img(target * ratio, QImage::Format_ARGB32_Premultiplied);
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {size_}; }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    // `size` counts device pixels: the logical size times `scale`.
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State, qreal scale) override {
+        const QSize want = Fitted(size_ * scale, size);
+        for (const Drawn &d : drawn_)
+            if (d.size == want && d.mode == mode) return d.pixmap;
+        QImage img(want, QImage::Format_ARGB32_Premultiplied);
         img.fill(Qt::transparent);
         QPainter painter(&img);
-        svg.render(&painter);
+        svg_->render(&painter);
         painter.end();
-        img.setDevicePixelRatio(ratio);
-        icon.addPixmap(QPixmap::fromImage(img));
+        QPixmap pm = QPixmap::fromImage(img);
+        // A dimmed or selected button shows the image as the style alters it, as for bitmaps.
+        if (mode != QIcon::Normal && mode != QIcon::Active) {
+            QStyleOption opt;
+            opt.palette = QGuiApplication::palette();
+            pm = QApplication::style()->generatedIconPixmap(mode, pm, &opt);
+        }
+        drawn_.push_back({want, mode, pm});
+        return pm;
     }
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QPixmap pm = scaledPixmap(rect.size() * scale, mode, state, scale);
+        pm.setDevicePixelRatio(scale);
+        const QSize shown = pm.deviceIndependentSize().toSize();
+        painter->drawPixmap(QRect(rect.topLeft() + QPoint((rect.width() - shown.width()) / 2,
+                                                          (rect.height() - shown.height()) / 2),
+                                  shown),
+                            pm);
+    }
+
+  private:
+    // The image's own size, made smaller to fit into `room` when it does not.
+    static QSize Fitted(QSize own, QSize room) {
+        return own.width() <= room.width() && own.height() <= room.height()
+                   ? own
+                   : own.scaled(room, Qt::KeepAspectRatio);
+    }
+    struct Drawn {
+        QSize size;
+        QIcon::Mode mode;
+        QPixmap pixmap;
+    };
+    std::shared_ptr<QSvgRenderer> svg_;
+    QSize size_;
+    std::vector<Drawn> drawn_;
+};
+
+QIcon RenderedVector(const QString &file, QSize *size) {
+    auto svg = std::make_shared<QSvgRenderer>(file);
+    QSize natural = svg->defaultSize();
+    if (!svg->isValid() || natural.isEmpty()) return QIcon();
+    QSize target(qRound(natural.width() * kSizeFactor), qRound(natural.height() * kSizeFactor));
     *size = target;
-    return icon;
+    return QIcon(new VectorIcon(std::move(svg), target));
 }
 
 // The image a button shows: the vector file of the same name ("new.svg" for "new.bmp") when
