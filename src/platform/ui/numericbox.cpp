@@ -19,7 +19,11 @@ constexpr int kExactDigits = 40;
 
 } // namespace
 
-NumericBox::NumericBox(QWidget *parent) : QDoubleSpinBox(parent) {
+NumericBox::NumericBox(QWidget *parent, double min, double max, int digits)
+    : QDoubleSpinBox(parent), digits_(digits) {
+    // The range while the box still rounds to its default two decimals, which is quick; the
+    // exact decimals then round the range as given once, instead of a default range first.
+    setRange(min, max);
     setDecimals(kExactDigits);
 }
 

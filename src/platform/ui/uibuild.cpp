@@ -181,13 +181,11 @@ void BuildPicture(CtrlRec *c, const uir::Control &def, QWidget *client) {
 void BuildNumeric(CtrlRec *c, const uir::Control &def, QWidget *client) {
     const uir::Attrs &a = def.attrs;
     const int panel = c->panel, id = c->id;
-    auto *s = new NumericBox(client);
     c->dataType = a.Str("datatype", "int") == "double" ? VAL_DOUBLE : VAL_INTEGER;
     c->precision = c->dataType == VAL_DOUBLE ? a.Int("precision", 2) : 0;
     c->minVal = a.Double("min", c->dataType == VAL_DOUBLE ? -1e12 : INT_MIN);
     c->maxVal = a.Double("max", c->dataType == VAL_DOUBLE ? 1e12 : INT_MAX);
-    s->SetPrecision(c->precision);
-    s->setRange(c->minVal, c->maxVal);
+    auto *s = new NumericBox(client, c->minVal, c->maxVal, c->precision);
     s->setKeyboardTracking(false);
     s->setAlignment(Qt::AlignRight);
     s->setValue(a.Double("value", 0));

@@ -155,7 +155,7 @@ const CallbackBinding *FindCallback(const std::string &name);
 // entered; its precision decides only what is shown and what can be typed.
 class NumericBox : public QDoubleSpinBox {
   public:
-    explicit NumericBox(QWidget *parent);
+    NumericBox(QWidget *parent, double min, double max, int digits);
     void SetPrecision(int digits); // digits after the point, shown and accepted
     int Precision() const { return digits_; }
     QString textFromValue(double value) const override;
