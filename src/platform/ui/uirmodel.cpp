@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <set>
 #include <string_view>
+#include <unordered_set>
 
 namespace uir {
 
@@ -256,7 +256,7 @@ class Builder {
   private:
     Resource *out_;
     std::string *error_;
-    std::set<std::string> constants_;
+    std::unordered_set<std::string> constants_; // only asked whether a name is taken
     std::map<std::string, CallbackShape> shapes_;
 
     bool Fail(const XmlNode &n, const std::string &why) {

@@ -43,7 +43,10 @@ class Reader {
 
     bool AtEnd() const { return pos_ >= s_.size(); }
     char Peek(size_t ahead = 0) const { return pos_ + ahead < s_.size() ? s_[pos_ + ahead] : '\0'; }
-    bool StartsWith(const char *lit) const { return s_.compare(pos_, strlen(lit), lit) == 0; }
+    bool StartsWith(const char *lit) const {
+        const size_t n = strlen(lit); // a literal: known when this is compiled inline
+        return pos_ <= s_.size() && s_.size() - pos_ >= n && memcmp(s_.data() + pos_, lit, n) == 0;
+    }
     void Advance(size_t n = 1) {
         for (size_t i = 0; i < n && pos_ < s_.size(); ++i, ++pos_)
             if (s_[pos_] == '\n') ++line_;
