@@ -13,6 +13,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "config/document.h"
+#include "config/mainpanel.h"
 #include "config/settings.h"
 #include "config/transfer.h"
 #include "link/linksettings.h"
@@ -98,6 +100,11 @@ class TransferPanelTest : public PanelTest {
     void SetUp() override {
         PanelTest::SetUp();
         dir_ = TempDir();
+        // The file dialogs remember their folder in the window state file: the test's own.
+        setenv("XDG_STATE_HOME", dir_.c_str(), 1);
+        // No file of an earlier test is the current one: Save would write there unasked.
+        filename[0] = '\0';
+        StartDocument("");
         Console_ResetCounts();
         Console_SetAnswer(kConsoleAnswerYes);
     }
