@@ -260,7 +260,7 @@ class Builder {
     std::map<std::string, CallbackShape> shapes_;
 
     bool Fail(const XmlNode &n, const std::string &why) {
-        *error_ = n.file + ":" + std::to_string(n.line) + ": " + why;
+        *error_ = n.Where() + ": " + why;
         return false;
     }
 

@@ -5,9 +5,14 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace uir {
+
+std::string XmlNode::Where() const {
+    return (file ? *file : std::string()) + ":" + std::to_string(line);
+}
 
 const std::string *XmlNode::Attr(const std::string &key) const {
     for (const auto &a : attrs)
@@ -19,7 +24,8 @@ namespace {
 
 class Reader {
   public:
-    Reader(const std::string &text, const std::string &file) : s_(text), file_(file) {}
+    Reader(const std::string &text, const std::string &file)
+        : s_(text), file_(file), shared_(std::make_shared<const std::string>(file)) {}
 
     bool Document(XmlNode *root, std::string *error) {
         error_ = error;
@@ -36,6 +42,9 @@ class Reader {
   private:
     const std::string &s_;
     std::string file_;
+    std::shared_ptr<const std::string> shared_; // the file name every element points to
+    // Attributes of the element being read, moved into it in one allocation of the right size.
+    std::vector<std::pair<std::string, std::string>> scratch_;
     size_t pos_ = 0;
     int line_ = 1;
     std::string *error_ = nullptr;
@@ -206,34 +215,40 @@ class Reader {
         if (depth > 64) return Fail("elements nested too deeply");
         if (Peek() != '<') return Fail("expected '<'");
         node->line = line_;
-        node->file = file_;
+        node->file = shared_;
         Advance();
         if (!Name(&node->name)) return false;
-        node->attrs.reserve(8); // one allocation for the attributes of nearly every element
+        auto &attrs = scratch_;
+        attrs.clear();
+        bool empty = false;
         for (;;) {
             bool hadSpace = IsSpace(Peek());
             SkipSpace();
             if (AtEnd()) return Fail("unterminated start tag <" + node->name + ">");
             if (StartsWith("/>")) {
                 Advance(2);
-                return true;
+                empty = true;
+                break;
             }
             if (Peek() == '>') {
                 Advance();
                 break;
             }
             if (!hadSpace) return Fail("expected a space between attributes");
-            node->attrs.emplace_back();
-            std::string &key = node->attrs.back().first;
+            attrs.emplace_back();
+            std::string &key = attrs.back().first;
             if (!Name(&key)) return false;
             SkipSpace();
             if (Peek() != '=') return Fail("expected '=' after attribute " + key);
             Advance();
             SkipSpace();
-            if (!AttrValue(&node->attrs.back().second)) return false;
-            for (size_t i = 0; i + 1 < node->attrs.size(); ++i)
-                if (node->attrs[i].first == key) return Fail("attribute " + key + " given twice");
+            if (!AttrValue(&attrs.back().second)) return false;
+            for (size_t i = 0; i + 1 < attrs.size(); ++i)
+                if (attrs[i].first == key) return Fail("attribute " + key + " given twice");
         }
+        node->attrs.assign(std::make_move_iterator(attrs.begin()),
+                           std::make_move_iterator(attrs.end()));
+        if (empty) return true;
         // Content: child elements, comments and whitespace. Text is not part of the format.
         for (;;) {
             SkipSpace();
@@ -301,14 +316,13 @@ bool ParseWithIncludes(const std::string &path, XmlNode *root, std::string *erro
         }
         const std::string *file = child.Attr("file");
         if (!file || file->empty() || child.attrs.size() != 1 || !child.children.empty()) {
-            *error = child.file + ":" + std::to_string(child.line) +
-                     ": <include> takes exactly one attribute, file";
+            *error = child.Where() + ": <include> takes exactly one attribute, file";
             return false;
         }
         std::string target = (*file)[0] == '/' ? *file : DirName(path) + "/" + *file;
         XmlNode sub;
         if (!ParseWithIncludes(target, &sub, error, stack)) {
-            *error = child.file + ":" + std::to_string(child.line) + ": in include: " + *error;
+            *error = child.Where() + ": in include: " + *error;
             return false;
         }
         if (sub.name != root->name) {

@@ -3,6 +3,7 @@
 // build-time generator and the run-time loader read the files with the same code.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,8 +14,10 @@ struct XmlNode {
     std::string name;
     std::vector<std::pair<std::string, std::string>> attrs; // in file order
     std::vector<XmlNode> children;                          // elements only
-    std::string file;                                       // file the element came from
-    int line = 0;                                           // line of its start tag
+    std::shared_ptr<const std::string> file; // file the element came from, shared by its elements
+    int line = 0;                            // line of its start tag
+
+    std::string Where() const; // "FILE:LINE", where error messages point
 
     // Pointer to the value of the attribute, or nullptr when it is absent.
     const std::string *Attr(const std::string &key) const;
