@@ -4,9 +4,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 #include <iterator>
-#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace uir {
 
@@ -277,19 +278,31 @@ class Reader {
     }
 };
 
+// Plain reads, not a file stream: a stream sets up its locale and buffers first, which cost
+// as much as reading the main resource itself when the window is about to be built.
 bool ReadWholeFile(const std::string &path, std::string *text, std::string *error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         *error = path + ": cannot open: " + strerror(errno);
         return false;
     }
-    std::ostringstream buf;
-    buf << in.rdbuf();
-    if (in.bad()) {
-        *error = path + ": read error";
-        return false;
+    struct stat st;
+    std::string data;
+    if (fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            close(fd);
+            *error = path + ": read error";
+            return false;
+        }
+        if (n == 0) break;
+        data.append(chunk, static_cast<size_t>(n));
     }
-    *text = buf.str();
+    close(fd);
+    *text = std::move(data);
     return true;
 }
 
