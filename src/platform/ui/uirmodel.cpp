@@ -2,19 +2,13 @@
 // is rejected here, so that the build fails instead of a panel coming up half drawn.
 #include "platform/ui/uirmodel.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <unordered_set>
 
 namespace uir {
-
-const std::string *Attrs::Find(std::string_view k) const {
-    for (const auto &v : values)
-        if (v.first.size() == k.size() && std::memcmp(v.first.data(), k.data(), k.size()) == 0)
-            return &v.second;
-    return nullptr;
-}
 
 std::string Attrs::Str(std::string_view k, const std::string &def) const {
     const std::string *v = Find(k);
@@ -335,12 +329,10 @@ class Builder {
             if (!ks) return Fail(c, "unknown control kind \"" + *kind + "\"");
             ctrl.kind = *kind;
             if (!TakeAttrs(c, kCommon, &ctrl.attrs, &ks->extra)) return false;
-            auto &values = ctrl.attrs.values;
-            for (auto v = values.begin(); v != values.end(); ++v)
-                if (v->first == "kind") {
-                    values.erase(v);
-                    break;
-                }
+            auto &values = ctrl.attrs.values; // the kind is the control's own field
+            auto k = std::find_if(values.begin(), values.end(),
+                                  [](const auto &v) { return v.first == "kind"; });
+            if (k != values.end()) values.erase(k);
             ctrl.constName = p.name + "_" + ctrl.name;
             if (!Claim(c, ctrl.constName)) return false;
             if (!UseCallback(c, ctrl.attrs, CallbackShape::Control)) return false;

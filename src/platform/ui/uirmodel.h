@@ -15,8 +15,8 @@ namespace uir {
 struct Attrs {
     // In the order of the file. An element has a handful, so a look-up through them is quicker
     // than through a tree, and building them costs one allocation instead of one per attribute.
-    std::vector<std::pair<std::string, std::string>> values;
-    const std::string *Find(std::string_view k) const; // nullptr when absent
+    AttrList values;
+    const std::string *Find(std::string_view k) const { return FindAttr(values, k); }
     bool Has(std::string_view k) const { return Find(k) != nullptr; }
     std::string Str(std::string_view k, const std::string &def = "") const;
     // Numbers were checked when the model was built, so these only fall back to def when the

@@ -15,9 +15,11 @@ std::string XmlNode::Where() const {
     return (file ? *file : std::string()) + ":" + std::to_string(line);
 }
 
-const std::string *XmlNode::Attr(const std::string &key) const {
+const std::string *FindAttr(const AttrList &attrs, std::string_view key) {
     for (const auto &a : attrs)
-        if (a.first == key) return &a.second;
+        if (a.first.size() == key.size() &&
+            std::memcmp(a.first.data(), key.data(), key.size()) == 0)
+            return &a.second;
     return nullptr;
 }
 
@@ -26,7 +28,7 @@ namespace {
 class Reader {
   public:
     Reader(const std::string &text, const std::string &file)
-        : s_(text), file_(file), shared_(std::make_shared<const std::string>(file)) {}
+        : s_(text), file_(std::make_shared<const std::string>(file)) {}
 
     bool Document(XmlNode *root, std::string *error) {
         error_ = error;
@@ -42,10 +44,9 @@ class Reader {
 
   private:
     const std::string &s_;
-    std::string file_;
-    std::shared_ptr<const std::string> shared_; // the file name every element points to
+    std::shared_ptr<const std::string> file_; // the file name every element points to
     // Attributes of the element being read, moved into it in one allocation of the right size.
-    std::vector<std::pair<std::string, std::string>> scratch_;
+    AttrList scratch_;
     size_t pos_ = 0;
     int line_ = 1;
     std::string *error_ = nullptr;
@@ -62,7 +63,7 @@ class Reader {
             if (s_[pos_] == '\n') ++line_;
     }
     bool Fail(const std::string &why) {
-        if (!failed_ && error_) *error_ = file_ + ":" + std::to_string(line_) + ": " + why;
+        if (!failed_ && error_) *error_ = *file_ + ":" + std::to_string(line_) + ": " + why;
         failed_ = true;
         return false;
     }
@@ -216,7 +217,7 @@ class Reader {
         if (depth > 64) return Fail("elements nested too deeply");
         if (Peek() != '<') return Fail("expected '<'");
         node->line = line_;
-        node->file = shared_;
+        node->file = file_;
         Advance();
         if (!Name(&node->name)) return false;
         auto &attrs = scratch_;

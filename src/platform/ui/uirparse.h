@@ -5,22 +5,28 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace uir {
 
+using AttrList = std::vector<std::pair<std::string, std::string>>; // name, value; in file order
+
+// The value of the attribute `key` in `attrs`, or nullptr when it is absent.
+const std::string *FindAttr(const AttrList &attrs, std::string_view key);
+
 struct XmlNode {
     std::string name;
-    std::vector<std::pair<std::string, std::string>> attrs; // in file order
-    std::vector<XmlNode> children;                          // elements only
+    AttrList attrs;
+    std::vector<XmlNode> children;           // elements only
     std::shared_ptr<const std::string> file; // file the element came from, shared by its elements
     int line = 0;                            // line of its start tag
 
     std::string Where() const; // "FILE:LINE", where error messages point
 
     // Pointer to the value of the attribute, or nullptr when it is absent.
-    const std::string *Attr(const std::string &key) const;
+    const std::string *Attr(std::string_view key) const { return FindAttr(attrs, key); }
 };
 
 // Parses one document held in memory. On failure returns false and sets error to
