@@ -284,7 +284,7 @@ void BuildTextBox(CtrlRec *c, const uir::Control &def, QWidget *client) {
 // A static text, as wide as its text unless the resource says otherwise.
 void BuildTextMessage(CtrlRec *c, const uir::Control &def, QWidget *client) {
     const uir::Attrs &a = def.attrs;
-    auto *l = new QLabel(QString::fromStdString(a.Str("value")), client);
+    auto *l = new TextLabel(QString::fromStdString(a.Str("value")), client);
     c->dataType = VAL_STRING;
     std::string align = a.Str("align", "left");
     l->setAlignment((align == "center"  ? Qt::AlignHCenter
@@ -533,7 +533,7 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
     if (row) row->build(c, def, p->client);
 
     if (c->labelPos != LABEL_NONE && c->kind != CTRL_TIMER) {
-        c->label = new QLabel(c->labelText, p->client);
+        c->label = new TextLabel(c->labelText, p->client);
         c->label->setTextFormat(Qt::PlainText);
     }
     if (a.Has("tooltip") && c->w) c->w->setToolTip(QString::fromStdString(a.Str("tooltip")));

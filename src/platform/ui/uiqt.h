@@ -167,6 +167,21 @@ class NumericBox : public QDoubleSpinBox {
     int digits_ = 2;
 };
 
+// A static text: a control's caption or a text message. Placing a panel asks every caption for
+// its size; QLabel lays the text out three times for that (for its minimum size as well), and
+// again after any change of look. This one lays a plain one-line text out once and keeps the
+// size until the text or the font changes. Rich or wrapped text is sized by QLabel itself.
+class TextLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+    QSize sizeHint() const override;
+
+  private:
+    mutable QString sizedText_;
+    mutable QFont sizedFont_;
+    mutable QSize sized_;
+};
+
 // Widgets of a control from the resource, placed on the panel's client area.
 void BuildControl(PanelRec *p, const uir::Control &def);
 void PlaceControl(CtrlRec *c);
