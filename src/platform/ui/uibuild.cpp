@@ -18,6 +18,7 @@
 #include <QSlider>
 #include <QTableWidget>
 
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 
@@ -188,7 +189,10 @@ void BuildNumeric(CtrlRec *c, const uir::Control &def, QWidget *client) {
     auto *s = new NumericBox(client, c->minVal, c->maxVal, c->precision);
     s->setKeyboardTracking(false);
     s->setAlignment(Qt::AlignRight);
-    s->setValue(a.Double("value", 0));
+    // Setting a value rounds it through a long decimal text, so a field that already holds its
+    // start value, as the range bounds it, is left as it is.
+    const double start = std::min(std::max(a.Double("value", 0), s->minimum()), s->maximum());
+    if (start != s->value()) s->setValue(start);
     c->lastNumber = s->value();
     if (c->mode == VAL_INDICATOR) {
         s->setReadOnly(true);
