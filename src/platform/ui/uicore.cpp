@@ -138,6 +138,8 @@ bool CreateApp(int argc, char **argv) {
         return g_app != nullptr;
     }
     if (!HaveDisplay()) return false;
+    // The toolkit and the main window together fill about this much of the heap.
+    PrepareHeap(2u << 20);
     static int argcKeep;
     argcKeep = argc;
     g_app = new QApplication(argcKeep, argv);

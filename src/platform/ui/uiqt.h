@@ -182,6 +182,11 @@ class TextLabel : public QLabel {
     mutable QSize sized_;
 };
 
+// Grows the heap by `bytes` and has the kernel fill in its pages at once, ahead of building
+// windows in it. False when the heap is not the C library's own or the kernel refused; nothing
+// is lost then but the head start.
+bool PrepareHeap(size_t bytes);
+
 // Widgets of a control from the resource, placed on the panel's client area.
 void BuildControl(PanelRec *p, const uir::Control &def);
 void PlaceControl(CtrlRec *c);
