@@ -17,7 +17,8 @@ fail() { echo "install_layout: $*" >&2; exit 1; }
 cmake --install "$build" --prefix "$work/first" >/dev/null
 mv "$work/first" "$work/moved"
 prefix=$work/moved
-for f in bin/kr7m bin/kr7m-sim bin/kr7mctl share/kr7m/MainPan.uir share/kr7m/kr7meng.lwl \
+for f in bin/kr7m bin/kr7m-sim bin/kr7mctl share/kr7m/MainPan.uir share/kr7m/MainPan.uirc \
+         share/kr7m/kr7meng.lwl \
          share/kr7m/kr7mdeu.lwl share/applications/kr7m.desktop \
          share/icons/hicolor/scalable/apps/kr7m.svg share/icons/hicolor/48x48/apps/kr7m.png; do
   [ -f "$prefix/$f" ] || fail "missing $f"

@@ -3,6 +3,7 @@
 // the table binding every callback name to its function. A resource the program cannot use
 // fails here, at build time.
 #include "platform/file/replacefile.h"
+#include "platform/ui/uircompiled.h"
 #include "platform/ui/uirmodel.h"
 
 #include <cstdio>
@@ -14,6 +15,7 @@ namespace {
 
 void Usage() {
     fprintf(stderr, "usage: uirgen INPUT.uir --uir OUT.uir --header OUT.h --callbacks OUT.cpp\n"
+                    "              [--compiled OUT.uirc]\n"
                     "       uirgen INPUT.uir --check\n");
 }
 
@@ -119,7 +121,7 @@ int main(int argc, char **argv) {
         Usage();
         return 2;
     }
-    std::string input = argv[1], outUir, outHeader, outCallbacks;
+    std::string input = argv[1], outUir, outHeader, outCallbacks, outCompiled;
     bool check = false;
     for (int i = 2; i < argc; ++i) {
         std::string opt = argv[i];
@@ -137,6 +139,8 @@ int main(int argc, char **argv) {
             outHeader = argv[++i];
         else if (opt == "--callbacks")
             outCallbacks = argv[++i];
+        else if (opt == "--compiled")
+            outCompiled = argv[++i];
         else {
             Usage();
             return 2;
@@ -158,9 +162,21 @@ int main(int argc, char **argv) {
 
     std::string source = input.substr(input.find_last_of('/') + 1);
     std::string base = BaseName(outHeader);
-    if (!WriteIfChanged(outUir, uir::WriteXml(root)) ||
-        !WriteIfChanged(outHeader, Header(res, source, base)) ||
+    const std::string merged = uir::WriteXml(root);
+    if (!WriteIfChanged(outUir, merged) || !WriteIfChanged(outHeader, Header(res, source, base)) ||
         !WriteIfChanged(outCallbacks, Callbacks(res, source, base)))
         return 1;
+    if (!outCompiled.empty()) {
+        // The model as the program builds it from the merged file it reads, line numbers and
+        // all, not from the files that were merged.
+        uir::XmlNode mergedRoot;
+        uir::Resource mergedRes;
+        if (!uir::ParseXml(merged, outUir, &mergedRoot, &error) ||
+            !uir::BuildResource(mergedRoot, &mergedRes, &error)) {
+            fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        if (!WriteIfChanged(outCompiled, uir::CompileResource(mergedRes, merged))) return 1;
+    }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "platform/ui/uiqt.h"
 
 #include "platform/ui/programdir.h"
+#include "platform/ui/uircompiled.h"
 
 #include <QEventLoop>
 #include <QFont>
@@ -233,6 +234,13 @@ const uir::Resource *GetResource(const char *file, int *err) {
         it->second.size == static_cast<long long>(st.st_size))
         return &it->second.res;
     CachedResource entry;
+    entry.mtime = st.st_mtime;
+    entry.size = static_cast<long long>(st.st_size);
+    if (uir::LoadCompiledResource(path, &entry.res)) {
+        g_resources[path] = std::move(entry);
+        UIMarkStep("resource parsed");
+        return &g_resources[path].res;
+    }
     std::string error;
     uir::XmlNode root;
     if (!uir::ParseXmlFile(path, &root, &error)) {
@@ -246,8 +254,6 @@ const uir::Resource *GetResource(const char *file, int *err) {
         *err = UIE_BAD_RESOURCE_FILE;
         return nullptr;
     }
-    entry.mtime = st.st_mtime;
-    entry.size = static_cast<long long>(st.st_size);
     g_resources[path] = std::move(entry);
     UIMarkStep("resource parsed");
     return &g_resources[path].res;

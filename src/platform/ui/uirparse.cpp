@@ -279,34 +279,6 @@ class Reader {
     }
 };
 
-// Plain reads, not a file stream: a stream sets up its locale and buffers first, which cost
-// as much as reading the main resource itself when the window is about to be built.
-bool ReadWholeFile(const std::string &path, std::string *text, std::string *error) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        *error = path + ": cannot open: " + strerror(errno);
-        return false;
-    }
-    struct stat st;
-    std::string data;
-    if (fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
-    char chunk[65536];
-    for (;;) {
-        const ssize_t n = read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            close(fd);
-            *error = path + ": read error";
-            return false;
-        }
-        if (n == 0) break;
-        data.append(chunk, static_cast<size_t>(n));
-    }
-    close(fd);
-    *text = std::move(data);
-    return true;
-}
-
 bool ParseWithIncludes(const std::string &path, XmlNode *root, std::string *error,
                        std::vector<std::string> *stack) {
     if (stack->size() > 16) {
@@ -391,6 +363,34 @@ void WriteNode(const XmlNode &n, int depth, std::string *out) {
 }
 
 } // namespace
+
+// Plain reads, not a file stream: a stream sets up its locale and buffers first, which cost
+// as much as reading the main resource itself when the window is about to be built.
+bool ReadWholeFile(const std::string &path, std::string *text, std::string *error) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        *error = path + ": cannot open: " + strerror(errno);
+        return false;
+    }
+    struct stat st;
+    std::string data;
+    if (fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            close(fd);
+            *error = path + ": read error";
+            return false;
+        }
+        if (n == 0) break;
+        data.append(chunk, static_cast<size_t>(n));
+    }
+    close(fd);
+    *text = std::move(data);
+    return true;
+}
 
 bool ParseXml(const std::string &text, const std::string &fileName, XmlNode *root,
               std::string *error) {

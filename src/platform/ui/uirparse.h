@@ -39,6 +39,9 @@ bool ParseXml(const std::string &text, const std::string &fileName, XmlNode *roo
 // Include cycles and include files with a different root element are errors.
 bool ParseXmlFile(const std::string &path, XmlNode *root, std::string *error);
 
+// Reads a whole file into *text; on failure sets error to "PATH: reason".
+bool ReadWholeFile(const std::string &path, std::string *text, std::string *error);
+
 // Writes the tree back as XML (attribute values escaped), two spaces per level.
 std::string WriteXml(const XmlNode &root);
 

@@ -1,0 +1,131 @@
+// The compiled resource: it gives the very model the text gives, it is refused for any other
+// text, and a damaged one is refused without harm, so the text is parsed instead.
+#include "platform/ui/uircompiled.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+std::string ReadFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string &path, const std::string &data) {
+    std::ofstream(path, std::ios::binary) << data;
+}
+
+// The model a text gives when it is parsed, as the program reads a resource without its
+// compiled form.
+uir::Resource Parsed(const std::string &text) {
+    uir::XmlNode root;
+    uir::Resource res;
+    std::string error;
+    EXPECT_TRUE(uir::ParseXml(text, "t.uir", &root, &error)) << error;
+    EXPECT_TRUE(uir::BuildResource(root, &res, &error)) << error;
+    return res;
+}
+
+// Two models are equal when their compiled forms are: every field is written.
+std::string Bytes(const uir::Resource &res) {
+    return uir::CompileResource(res, "");
+}
+
+const char kSmall[] =
+    "<uir>\n"
+    "  <panel name=\"P\" title=\"T &amp; more\" width=\"200\" height=\"100\">\n"
+    "    <control name=\"R\" kind=\"ring\" label=\"Ring\" callback=\"OnRing\">\n"
+    "      <item label=\"one\" value=\"1\"/><item label=\"two\" value=\"2\"/>\n"
+    "    </control>\n"
+    "    <control name=\"T\" kind=\"table\" rows=\"2\"><col label=\"A\" width=\"40\"/></control>\n"
+    "    <control name=\"C\" kind=\"stripchart\" traces=\"2\">\n"
+    "      <trace label=\"U\" unit=\"V\" color=\"#FF0000\"/>\n"
+    "    </control>\n"
+    "  </panel>\n"
+    "  <menubar name=\"M\">\n"
+    "    <menu name=\"F\" label=\"&amp;File\">\n"
+    "      <item name=\"O\" label=\"Open\" callback=\"OnMenu\"/><separator/>\n"
+    "      <menu name=\"S\" label=\"Sub\"><item name=\"X\" label=\"x\" checked=\"1\"/></menu>\n"
+    "    </menu>\n"
+    "  </menubar>\n"
+    "</uir>\n";
+
+TEST(UirCompiled, GivesTheModelTheTextGives) {
+    const std::string program = ReadFile(KR7M_BIN_DIR "/MainPan.uir");
+    ASSERT_FALSE(program.empty());
+    for (const std::string &text : {std::string(kSmall), program}) {
+        const uir::Resource parsed = Parsed(text);
+        uir::Resource read;
+        ASSERT_TRUE(uir::ReadCompiledResource(uir::CompileResource(parsed, text), text, &read));
+        EXPECT_EQ(Bytes(read), Bytes(parsed));
+        EXPECT_FALSE(read.panels.empty());
+        EXPECT_FALSE(read.menuBars.empty());
+    }
+}
+
+TEST(UirCompiled, TheBuildsCompiledFormBelongsToTheProgramsResource) {
+    // Made from the merged file the program reads, line numbers included, not from the files
+    // that were merged into it.
+    const std::string path = KR7M_BIN_DIR "/MainPan.uir";
+    uir::Resource loaded;
+    ASSERT_TRUE(uir::LoadCompiledResource(path, &loaded));
+    EXPECT_EQ(Bytes(loaded), Bytes(Parsed(ReadFile(path))));
+}
+
+TEST(UirCompiled, IsRefusedForAnyOtherText) {
+    const std::string text = kSmall;
+    const std::string compiled = uir::CompileResource(Parsed(text), text);
+    std::string edited = text;
+    edited[edited.find("Ring")] = 'r';
+    const std::string others[] = {edited, text + " ", text.substr(0, text.size() - 1), ""};
+    for (const std::string &other : others) {
+        uir::Resource read;
+        EXPECT_FALSE(uir::ReadCompiledResource(compiled, other, &read));
+        EXPECT_TRUE(read.panels.empty() && read.menuBars.empty() && read.callbacks.empty());
+    }
+
+    // A resource file edited after the build is read as text again.
+    char dir[] = "/tmp/kr7m-uircXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/R.uir";
+    WriteFile(path, text);
+    WriteFile(uir::CompiledPath(path), compiled);
+    uir::Resource read;
+    EXPECT_TRUE(uir::LoadCompiledResource(path, &read));
+    WriteFile(path, edited);
+    EXPECT_FALSE(uir::LoadCompiledResource(path, &read));
+    std::remove(uir::CompiledPath(path).c_str());
+    WriteFile(path, text);
+    EXPECT_FALSE(uir::LoadCompiledResource(path, &read)) << "no compiled form beside it";
+    std::remove(path.c_str());
+    rmdir(dir);
+}
+
+TEST(UirCompiled, DamagedFormsAreRefusedWithoutHarm) {
+    const std::string text = kSmall;
+    const std::string compiled = uir::CompileResource(Parsed(text), text);
+    auto refused = [&](const std::string &data) {
+        uir::Resource read;
+        const bool ok = uir::ReadCompiledResource(data, text, &read);
+        return !ok && read.panels.empty() && read.menuBars.empty() && read.callbacks.empty();
+    };
+    for (size_t n = 0; n < compiled.size(); ++n)
+        ASSERT_TRUE(refused(compiled.substr(0, n))) << "cut at " << n;
+    ASSERT_TRUE(refused(compiled + '\0'));
+    for (size_t i = 0; i < compiled.size(); ++i)
+        for (unsigned char flip : {0x01, 0x80, 0xFF}) {
+            std::string damaged = compiled;
+            damaged[i] = static_cast<char>(damaged[i] ^ flip);
+            ASSERT_TRUE(refused(damaged)) << "byte " << i << " flipped by " << int(flip);
+        }
+}
+
+} // namespace
