@@ -87,6 +87,10 @@ template <class Ptr> void StableSortByName(std::vector<Ptr> &v) {
     if (!std::is_sorted(v.begin(), v.end(), less)) std::stable_sort(v.begin(), v.end(), less);
 }
 
+// A section of fewer items is searched as quickly item by item, so it gets no index of its
+// own: a language file has hundreds of small sections, most never looked up.
+constexpr size_t kItemIndexFrom = 8;
+
 void BuildItemIndex(IniSection *sec) {
     sec->index.clear();
     sec->index.reserve(sec->items.size());
@@ -182,7 +186,6 @@ int AddItem(IniDoc ini, const char *section, const char *item, std::string_view 
         if (sec == nullptr) {
             auto fresh = NewSection(ini, secName, 0);
             fresh->items.push_back(std::move(newItem));
-            if (ini->hasIndex) BuildItemIndex(fresh.get());
             IniSection *s = fresh.get();
             size_t pos =
                 ini->autoSort ? UpperPosition(ini->sections, secName) : ini->sections.size();
@@ -214,16 +217,17 @@ int AddItem(IniDoc ini, const char *section, const char *item, std::string_view 
         }
         size_t pos = sec->autoSort ? UpperPosition(sec->items, itemName) : keep;
         sec->items.insert(sec->items.begin() + static_cast<long>(pos), std::move(newItem));
-        if (sec->hasIndex) {
-            try {
+        try {
+            if (sec->hasIndex)
                 sec->index.insert(sec->index.begin() +
                                       static_cast<long>(UpperPosition(sec->index, itemName)),
                                   raw);
-            } catch (const std::bad_alloc &) {
-                // A wrong index would answer lookups wrongly; no index only answers slower.
-                sec->index.clear();
-                sec->hasIndex = false;
-            }
+            else if (ini->hasIndex && sec->items.size() >= kItemIndexFrom)
+                BuildItemIndex(sec);
+        } catch (const std::bad_alloc &) {
+            // A wrong index would answer lookups wrongly; no index only answers slower.
+            sec->index.clear();
+            sec->hasIndex = false;
         }
         return 0;
     });
@@ -242,7 +246,12 @@ void BuildIndexes(IniDoc ini) {
     ini->index.reserve(ini->sections.size());
     for (auto &s : ini->sections) {
         ini->index.push_back(s.get());
-        BuildItemIndex(s.get());
+        if (s->items.size() >= kItemIndexFrom) {
+            BuildItemIndex(s.get());
+        } else {
+            s->index.clear();
+            s->hasIndex = false;
+        }
     }
     StableSortByName(ini->index);
     ini->hasIndex = true;
