@@ -17,6 +17,7 @@ deb=$(ls "$out"/kr7m_*.deb 2>/dev/null | head -n 1)
 listing=$(dpkg-deb -c "$deb")
 files=$(awk '{print $6}' <<<"$listing" | sed 's|^\./|/|')
 for f in /usr/bin/kr7m /usr/bin/kr7m-sim /usr/bin/kr7mctl /usr/share/kr7m/MainPan.uir \
+         /usr/share/kr7m/MainPan.uirc \
          /usr/share/kr7m/kr7meng.lwl /usr/share/kr7m/kr7mdeu.lwl \
          /usr/share/applications/kr7m.desktop /usr/share/icons/hicolor/scalable/apps/kr7m.svg \
          /usr/share/icons/hicolor/256x256/apps/kr7m.png /usr/share/doc/kr7m/README.md; do

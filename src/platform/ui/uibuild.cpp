@@ -52,6 +52,13 @@ void PlaceControl(CtrlRec *c) {
     c->w->setGeometry(c->left, c->top, c->width, c->height);
     if (!c->label) return;
     QLabel *l = c->label;
+    // A caption that is not shown is placed when it is: laying out the captions of the hidden
+    // controls that only hold texts for the program would cost as much as a visible one's.
+    const bool shown = c->visible && c->labelVisible && c->labelPos != LABEL_NONE;
+    if (!shown) {
+        l->setVisible(false);
+        return;
+    }
     l->adjustSize();
     QSize s = l->sizeHint();
     switch (c->labelPos) {
@@ -69,8 +76,7 @@ void PlaceControl(CtrlRec *c) {
     default:
         break;
     }
-    bool shown = c->visible && c->labelVisible && c->labelPos != LABEL_NONE;
-    l->setVisible(shown);
+    l->setVisible(true);
 }
 
 void FitTextMessage(CtrlRec *c) {
