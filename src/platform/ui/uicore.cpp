@@ -236,23 +236,20 @@ const uir::Resource *GetResource(const char *file, int *err) {
     CachedResource entry;
     entry.mtime = st.st_mtime;
     entry.size = static_cast<long long>(st.st_size);
-    if (uir::LoadCompiledResource(path, &entry.res)) {
-        g_resources[path] = std::move(entry);
-        UIMarkStep("resource parsed");
-        return &g_resources[path].res;
-    }
-    std::string error;
-    uir::XmlNode root;
-    if (!uir::ParseXmlFile(path, &root, &error)) {
-        SetLastError(error);
-        // A file that vanished between stat and read is missing, not damaged.
-        *err = access(path.c_str(), R_OK) == 0 ? UIE_BAD_RESOURCE_FILE : UIE_FILE_NOT_FOUND;
-        return nullptr;
-    }
-    if (!uir::BuildResource(root, &entry.res, &error)) {
-        SetLastError(error);
-        *err = UIE_BAD_RESOURCE_FILE;
-        return nullptr;
+    if (!uir::LoadCompiledResource(path, &entry.res)) {
+        std::string error;
+        uir::XmlNode root;
+        if (!uir::ParseXmlFile(path, &root, &error)) {
+            SetLastError(error);
+            // A file that vanished between stat and read is missing, not damaged.
+            *err = access(path.c_str(), R_OK) == 0 ? UIE_BAD_RESOURCE_FILE : UIE_FILE_NOT_FOUND;
+            return nullptr;
+        }
+        if (!uir::BuildResource(root, &entry.res, &error)) {
+            SetLastError(error);
+            *err = UIE_BAD_RESOURCE_FILE;
+            return nullptr;
+        }
     }
     g_resources[path] = std::move(entry);
     UIMarkStep("resource parsed");

@@ -5,14 +5,13 @@
 
 #include <cstdint>
 #include <cstring>
-#include <unistd.h>
+#include <vector>
 
 namespace uir {
 namespace {
 
 constexpr char kMagic[8] = {'K', 'R', '7', 'M', 'U', 'I', 'R', 'C'};
 constexpr uint32_t kVersion = 1;
-constexpr int kMaxMenuDepth = 32; // far deeper than any menu; keeps a damaged file off the stack
 
 // Not a cryptographic hash: it finds damage, eight bytes at a time.
 uint64_t Hash(const char *data, size_t size) {
@@ -30,58 +29,35 @@ uint64_t Hash(const char *data, size_t size) {
     return h ^ (h >> 32);
 }
 
+// Writes a model. Its fields are walked in the same order as In reads them (Walk below).
 class Out {
   public:
     std::string bytes;
-    void U8(uint8_t v) { bytes.push_back(static_cast<char>(v)); }
-    void U32(uint32_t v) { Raw(&v, 4); }
-    void I32(int v) { Raw(&v, 4); }
-    void U64(uint64_t v) { Raw(&v, 8); }
-    void Str(const std::string &s) {
+    void U32(uint32_t v) { Append(&v, 4); }
+    void U64(uint64_t v) { Append(&v, 8); }
+    void Append(const void *p, size_t n) { bytes.append(static_cast<const char *>(p), n); }
+    void Field(const std::string &s) {
         U32(static_cast<uint32_t>(s.size()));
         bytes.append(s);
     }
-    void Attributes(const Attrs &a) {
-        U32(static_cast<uint32_t>(a.values.size()));
-        for (const auto &v : a.values) {
-            Str(v.first);
-            Str(v.second);
-        }
+    void Field(int v) { Append(&v, 4); }
+    void Field(bool v) { bytes.push_back(v ? 1 : 0); }
+    void Field(CallbackShape v) { bytes.push_back(static_cast<char>(v)); }
+    template <class T, class Each> void List(const std::vector<T> &v, size_t, Each each) {
+        U32(static_cast<uint32_t>(v.size()));
+        for (const T &e : v) each(e);
     }
-    void Menu(const MenuNode &n) {
-        Str(n.name);
-        Str(n.constName);
-        I32(n.id);
-        U8(n.separator);
-        U8(n.isMenu);
-        I32(n.line);
-        Attributes(n.attrs);
-        U32(static_cast<uint32_t>(n.children.size()));
-        for (const auto &c : n.children) Menu(c);
-    }
-
-  private:
-    void Raw(const void *p, size_t n) { bytes.append(static_cast<const char *>(p), n); }
 };
 
-// Every read is checked against the end; the first failure makes every later one fail too.
+// Reads a model. Every read is checked against the end; the first failure makes every later
+// one fail too.
 class In {
   public:
     In(const char *p, const char *end) : p_(p), end_(end) {}
     bool ok() const { return ok_; }
     bool AtEnd() const { return ok_ && p_ == end_; }
-    uint8_t U8() {
-        uint8_t v = 0;
-        Raw(&v, 1);
-        return v;
-    }
     uint32_t U32() {
         uint32_t v = 0;
-        Raw(&v, 4);
-        return v;
-    }
-    int I32() {
-        int v = 0;
         Raw(&v, 4);
         return v;
     }
@@ -90,55 +66,38 @@ class In {
         Raw(&v, 8);
         return v;
     }
-    bool Bool() {
-        uint8_t v = U8();
-        if (v > 1) ok_ = false;
-        return v == 1;
-    }
-    void Str(std::string *s) {
-        const uint32_t n = U32();
-        if (!Have(n)) return;
-        s->assign(p_, n);
-        p_ += n;
-    }
-    // A count of things that take at least `least` bytes each: no more than could follow.
-    uint32_t Count(size_t least) {
-        const uint32_t n = U32();
-        if (ok_ && n > static_cast<size_t>(end_ - p_) / least) ok_ = false;
-        return ok_ ? n : 0;
-    }
-    void Attributes(Attrs *a) {
-        const uint32_t n = Count(8);
-        a->values.resize(n);
-        for (auto &v : a->values) {
-            Str(&v.first);
-            Str(&v.second);
-        }
-    }
-    void Menu(MenuNode *n, int depth) {
-        if (depth > kMaxMenuDepth) ok_ = false;
-        Str(&n->name);
-        Str(&n->constName);
-        n->id = I32();
-        n->separator = Bool();
-        n->isMenu = Bool();
-        n->line = I32();
-        Attributes(&n->attrs);
-        const uint32_t count = Count(22);
-        n->children.resize(count);
-        for (auto &c : n->children) {
-            if (!ok_) return;
-            Menu(&c, depth + 1);
-        }
-    }
     const char *Take(size_t n) {
         if (!Have(n)) return nullptr;
         const char *at = p_;
         p_ += n;
         return at;
     }
+    void Field(std::string &s) {
+        const uint32_t n = U32();
+        if (const char *at = Take(n)) s.assign(at, n);
+    }
+    void Field(int &v) { Raw(&v, 4); }
+    void Field(bool &v) { v = Byte(1) == 1; }
+    void Field(CallbackShape &v) {
+        v = static_cast<CallbackShape>(Byte(static_cast<uint8_t>(CallbackShape::Menu)));
+    }
+    // A list whose elements take at least `least` bytes each: no longer than could follow, and
+    // nested no deeper than any model (menus nest in menus), so a damaged file stays off the
+    // stack.
+    template <class T, class Each> void List(std::vector<T> &v, size_t least, Each each) {
+        const uint32_t n = U32();
+        if (ok_ && (n > static_cast<size_t>(end_ - p_) / least || depth_ >= kMaxDepth)) ok_ = false;
+        v.resize(ok_ ? n : 0);
+        ++depth_;
+        for (T &e : v) {
+            if (!ok_) break;
+            each(e);
+        }
+        --depth_;
+    }
 
   private:
+    static constexpr int kMaxDepth = 40;
     bool Have(size_t n) {
         if (ok_ && n > static_cast<size_t>(end_ - p_)) ok_ = false;
         return ok_;
@@ -148,128 +107,92 @@ class In {
         std::memcpy(v, p_, n);
         p_ += n;
     }
+    uint8_t Byte(uint8_t highest) {
+        uint8_t v = 0;
+        Raw(&v, 1);
+        if (v > highest) ok_ = false;
+        return v;
+    }
     const char *p_;
     const char *end_;
     bool ok_ = true;
+    int depth_ = 0;
 };
 
-std::string Body(const Resource &res) {
-    Out o;
-    o.U32(static_cast<uint32_t>(res.panels.size()));
-    for (const Panel &p : res.panels) {
-        o.Str(p.name);
-        o.I32(p.id);
-        o.I32(p.line);
-        o.Attributes(p.attrs);
-        o.U32(static_cast<uint32_t>(p.controls.size()));
-        for (const Control &c : p.controls) {
-            o.Str(c.name);
-            o.Str(c.constName);
-            o.Str(c.kind);
-            o.I32(c.id);
-            o.I32(c.line);
-            o.Attributes(c.attrs);
-            o.U32(static_cast<uint32_t>(c.items.size()));
-            for (const Item &i : c.items) {
-                o.Str(i.label);
-                o.Str(i.value);
-            }
-            o.U32(static_cast<uint32_t>(c.columns.size()));
-            for (const Column &col : c.columns) {
-                o.Str(col.label);
-                o.I32(col.width);
-            }
-            o.U32(static_cast<uint32_t>(c.traces.size()));
-            for (const Trace &t : c.traces) {
-                o.Str(t.label);
-                o.Str(t.unit);
-                o.Str(t.color);
-            }
-        }
-    }
-    o.U32(static_cast<uint32_t>(res.menuBars.size()));
-    for (const MenuBar &m : res.menuBars) {
-        o.Str(m.name);
-        o.I32(m.id);
-        o.I32(m.line);
-        o.U32(static_cast<uint32_t>(m.menus.size()));
-        for (const MenuNode &n : m.menus) o.Menu(n);
-    }
-    o.U32(static_cast<uint32_t>(res.callbacks.size()));
-    for (const CallbackUse &cb : res.callbacks) {
-        o.Str(cb.name);
-        o.U8(static_cast<uint8_t>(cb.shape));
-    }
-    return o.bytes;
+// The one order of the fields, for writing (IO = Out, a const model) and reading (IO = In).
+template <class IO, class A> void WalkAttrs(IO &io, A &a) {
+    io.List(a.values, 8, [&io](auto &v) {
+        io.Field(v.first);
+        io.Field(v.second);
+    });
 }
 
-bool ReadBody(In &in, Resource *res) {
-    res->panels.resize(in.Count(16));
-    for (Panel &p : res->panels) {
-        in.Str(&p.name);
-        p.id = in.I32();
-        p.line = in.I32();
-        in.Attributes(&p.attrs);
-        p.controls.resize(in.Count(36));
-        for (Control &c : p.controls) {
-            in.Str(&c.name);
-            in.Str(&c.constName);
-            in.Str(&c.kind);
-            c.id = in.I32();
-            c.line = in.I32();
-            in.Attributes(&c.attrs);
-            c.items.resize(in.Count(8));
-            for (Item &i : c.items) {
-                in.Str(&i.label);
-                in.Str(&i.value);
-            }
-            c.columns.resize(in.Count(8));
-            for (Column &col : c.columns) {
-                in.Str(&col.label);
-                col.width = in.I32();
-            }
-            c.traces.resize(in.Count(12));
-            for (Trace &t : c.traces) {
-                in.Str(&t.label);
-                in.Str(&t.unit);
-                in.Str(&t.color);
-            }
-            if (!in.ok()) return false;
-        }
-    }
-    res->menuBars.resize(in.Count(16));
-    for (MenuBar &m : res->menuBars) {
-        in.Str(&m.name);
-        m.id = in.I32();
-        m.line = in.I32();
-        m.menus.resize(in.Count(22));
-        for (MenuNode &n : m.menus) {
-            if (!in.ok()) return false;
-            in.Menu(&n, 0);
-        }
-    }
-    res->callbacks.resize(in.Count(5));
-    for (CallbackUse &cb : res->callbacks) {
-        in.Str(&cb.name);
-        const uint8_t shape = in.U8();
-        if (shape > static_cast<uint8_t>(CallbackShape::Menu)) return false;
-        cb.shape = static_cast<CallbackShape>(shape);
-    }
-    return in.AtEnd();
+template <class IO, class M> void WalkMenu(IO &io, M &n) {
+    io.Field(n.name);
+    io.Field(n.constName);
+    io.Field(n.id);
+    io.Field(n.separator);
+    io.Field(n.isMenu);
+    io.Field(n.line);
+    WalkAttrs(io, n.attrs);
+    io.List(n.children, 22, [&io](auto &c) { WalkMenu(io, c); });
+}
+
+template <class IO, class C> void WalkControl(IO &io, C &c) {
+    io.Field(c.name);
+    io.Field(c.constName);
+    io.Field(c.kind);
+    io.Field(c.id);
+    io.Field(c.line);
+    WalkAttrs(io, c.attrs);
+    io.List(c.items, 8, [&io](auto &i) {
+        io.Field(i.label);
+        io.Field(i.value);
+    });
+    io.List(c.columns, 8, [&io](auto &col) {
+        io.Field(col.label);
+        io.Field(col.width);
+    });
+    io.List(c.traces, 12, [&io](auto &t) {
+        io.Field(t.label);
+        io.Field(t.unit);
+        io.Field(t.color);
+    });
+}
+
+template <class IO, class R> void WalkResource(IO &io, R &res) {
+    io.List(res.panels, 16, [&io](auto &p) {
+        io.Field(p.name);
+        io.Field(p.id);
+        io.Field(p.line);
+        WalkAttrs(io, p.attrs);
+        io.List(p.controls, 36, [&io](auto &c) { WalkControl(io, c); });
+    });
+    io.List(res.menuBars, 16, [&io](auto &m) {
+        io.Field(m.name);
+        io.Field(m.id);
+        io.Field(m.line);
+        io.List(m.menus, 22, [&io](auto &n) { WalkMenu(io, n); });
+    });
+    io.List(res.callbacks, 5, [&io](auto &cb) {
+        io.Field(cb.name);
+        io.Field(cb.shape);
+    });
 }
 
 } // namespace
 
 std::string CompileResource(const Resource &res, const std::string &text) {
-    const std::string body = Body(res);
+    Out body;
+    WalkResource(body, res);
     Out o;
-    o.bytes.append(kMagic, sizeof kMagic);
+    o.Append(kMagic, sizeof kMagic);
     o.U32(kVersion);
     o.U64(text.size());
     o.bytes.append(text);
-    o.U64(body.size());
-    o.U64(Hash(body.data(), body.size()));
-    o.bytes.append(body);
+    o.U64(body.bytes.size());
+    o.U64(Hash(body.bytes.data(), body.bytes.size()));
+    o.bytes.append(body.bytes);
     return o.bytes;
 }
 
@@ -288,7 +211,8 @@ bool ReadCompiledResource(const std::string &data, const std::string &text, Reso
     const char *body = in.ok() && bodySize <= data.size() ? in.Take(bodySize) : nullptr;
     if (!body || !in.AtEnd() || Hash(body, bodySize) != bodyHash) return false;
     In bodyIn(body, body + bodySize);
-    if (ReadBody(bodyIn, out)) return true;
+    WalkResource(bodyIn, *out);
+    if (bodyIn.AtEnd()) return true;
     *out = Resource();
     return false;
 }
@@ -298,11 +222,11 @@ std::string CompiledPath(const std::string &uirPath) {
 }
 
 bool LoadCompiledResource(const std::string &uirPath, Resource *out) {
-    std::string text, data, error;
-    if (!ReadWholeFile(uirPath, &text, &error)) return false;
-    // Missing is the usual case for a resource that is not the program's own.
-    if (access(CompiledPath(uirPath).c_str(), R_OK) != 0) return false;
+    // The compiled form first: a resource without one (any but the program's own) is then
+    // parsed without having been read once for nothing.
+    std::string data, text, error;
     if (!ReadWholeFile(CompiledPath(uirPath), &data, &error)) return false;
+    if (!ReadWholeFile(uirPath, &text, &error)) return false;
     return ReadCompiledResource(data, text, out);
 }
 

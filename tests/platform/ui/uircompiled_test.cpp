@@ -2,26 +2,15 @@
 // text, and a damaged one is refused without harm, so the text is parsed instead.
 #include "platform/ui/uircompiled.h"
 
+#include "../../filetext.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 
 namespace {
-
-std::string ReadFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteFile(const std::string &path, const std::string &data) {
-    std::ofstream(path, std::ios::binary) << data;
-}
 
 // The model a text gives when it is parsed, as the program reads a resource without its
 // compiled form.
@@ -59,7 +48,7 @@ const char kSmall[] =
     "</uir>\n";
 
 TEST(UirCompiled, GivesTheModelTheTextGives) {
-    const std::string program = ReadFile(KR7M_BIN_DIR "/MainPan.uir");
+    const std::string program = Slurp(KR7M_BIN_DIR "/MainPan.uir");
     ASSERT_FALSE(program.empty());
     for (const std::string &text : {std::string(kSmall), program}) {
         const uir::Resource parsed = Parsed(text);
@@ -77,7 +66,7 @@ TEST(UirCompiled, TheBuildsCompiledFormBelongsToTheProgramsResource) {
     const std::string path = KR7M_BIN_DIR "/MainPan.uir";
     uir::Resource loaded;
     ASSERT_TRUE(uir::LoadCompiledResource(path, &loaded));
-    EXPECT_EQ(Bytes(loaded), Bytes(Parsed(ReadFile(path))));
+    EXPECT_EQ(Bytes(loaded), Bytes(Parsed(Slurp(path))));
 }
 
 TEST(UirCompiled, IsRefusedForAnyOtherText) {
@@ -96,14 +85,14 @@ TEST(UirCompiled, IsRefusedForAnyOtherText) {
     char dir[] = "/tmp/kr7m-uircXXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     const std::string path = std::string(dir) + "/R.uir";
-    WriteFile(path, text);
-    WriteFile(uir::CompiledPath(path), compiled);
+    Spit(path, text);
+    Spit(uir::CompiledPath(path), compiled);
     uir::Resource read;
     EXPECT_TRUE(uir::LoadCompiledResource(path, &read));
-    WriteFile(path, edited);
+    Spit(path, edited);
     EXPECT_FALSE(uir::LoadCompiledResource(path, &read));
     std::remove(uir::CompiledPath(path).c_str());
-    WriteFile(path, text);
+    Spit(path, text);
     EXPECT_FALSE(uir::LoadCompiledResource(path, &read)) << "no compiled form beside it";
     std::remove(path.c_str());
     rmdir(dir);
