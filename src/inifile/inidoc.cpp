@@ -87,18 +87,6 @@ template <class Ptr> void StableSortByName(std::vector<Ptr> &v) {
     if (!std::is_sorted(v.begin(), v.end(), less)) std::stable_sort(v.begin(), v.end(), less);
 }
 
-// A section of fewer items is searched as quickly item by item, so it gets no index of its
-// own: a language file has hundreds of small sections, most never looked up.
-constexpr size_t kItemIndexFrom = 8;
-
-void BuildItemIndex(IniSection *sec) {
-    sec->index.clear();
-    sec->index.reserve(sec->items.size());
-    for (auto &it : sec->items) sec->index.push_back(it.get());
-    StableSortByName(sec->index);
-    sec->hasIndex = true;
-}
-
 std::unique_ptr<IniSection> NewSection(IniDoc ini, std::string_view name, int line) {
     auto sec = std::make_unique<IniSection>();
     sec->name.assign(name.data(), name.size());
@@ -127,7 +115,16 @@ bool ItemNameOk(IniDoc ini, std::string_view name) {
 
 } // namespace
 
-IniSection *FindSection(IniDoc ini, std::string_view name) {
+void BuildItemIndex(IniSection *sec) {
+    sec->index.clear();
+    sec->index.reserve(sec->items.size());
+    for (auto &it : sec->items) sec->index.push_back(it.get());
+    StableSortByName(sec->index);
+    sec->hasIndex = true;
+}
+
+namespace {
+IniSection *FindSectionOnly(IniDoc ini, std::string_view name) {
     if (ini->last != nullptr && CompareNames(ini->last->name, name) == 0) return ini->last;
     IniSection *found = nullptr;
     if (ini->hasIndex) {
@@ -143,6 +140,13 @@ IniSection *FindSection(IniDoc ini, std::string_view name) {
     }
     if (found != nullptr) ini->last = found;
     return found;
+}
+} // namespace
+
+IniSection *FindSection(IniDoc ini, std::string_view name) {
+    IniSection *sec = FindSectionOnly(ini, name);
+    if (sec != nullptr && sec->Pending()) ParseBody(ini, sec);
+    return sec;
 }
 
 IniItem *FindItem(const IniSection *csec, std::string_view name) {
@@ -246,6 +250,7 @@ void BuildIndexes(IniDoc ini) {
     ini->index.reserve(ini->sections.size());
     for (auto &s : ini->sections) {
         ini->index.push_back(s.get());
+        if (s->Pending()) continue; // indexed when its items are made
         if (s->items.size() >= kItemIndexFrom) {
             BuildItemIndex(s.get());
         } else {
@@ -286,6 +291,7 @@ int Ini_SetTokens(IniDoc ini, char sectionStart, char sectionEnd, const char *va
                   const char *commentMarker) {
     if (ini == nullptr) return INI_ERR_NULL_ARGUMENT;
     return Guarded([&] {
+        ParseAllBodies(ini); // unread lines are read with the tokens they were written with
         if (sectionStart != '\0') ini->sectionStart = sectionStart;
         if (sectionEnd != '\0') ini->sectionEnd = sectionEnd;
         if (valueSeparator != nullptr && *valueSeparator != '\0') {
@@ -315,6 +321,7 @@ int Ini_SetDuplicateChecking(IniDoc ini, int on) {
 int Ini_Sort(IniDoc ini) {
     if (ini == nullptr) return INI_ERR_NULL_ARGUMENT;
     return Guarded([&] {
+        ParseAllBodies(ini);
         SortSections(ini);
         for (auto &s : ini->sections) {
             SortItems(s.get());
@@ -350,7 +357,7 @@ int Ini_DisableInternalSorting(IniDoc ini) {
 
 int Ini_SectionExists(IniDoc ini, const char *section) {
     if (ini == nullptr || section == nullptr) return 0;
-    return FindSection(ini, TrimmedName(section)) != nullptr ? 1 : 0;
+    return FindSectionOnly(ini, TrimmedName(section)) != nullptr ? 1 : 0;
 }
 
 int Ini_ItemExists(IniDoc ini, const char *section, const char *item) {
@@ -394,7 +401,7 @@ int Ini_LineOfLastAccess(IniDoc ini) {
 
 int Ini_RemoveSection(IniDoc ini, const char *section) {
     if (ini == nullptr || section == nullptr) return INI_ERR_NULL_ARGUMENT;
-    IniSection *sec = FindSection(ini, TrimmedName(section));
+    IniSection *sec = FindSectionOnly(ini, TrimmedName(section));
     if (sec == nullptr) return 0;
     if (ini->last == sec) ini->last = nullptr;
     if (ini->hasIndex) EraseFromIndex(ini->index, sec);
@@ -461,6 +468,7 @@ int Ini_CopySection(IniDoc source, const char *sectionName, IniDoc destination,
             IniSection *sec = FindSection(source, TrimmedName(sectionName));
             return sec != nullptr ? CopyOne(*sec, destination, replaceExisting != 0) : 0;
         }
+        ParseAllBodies(source);
         for (auto &sec : source->sections) {
             int rc = CopyOne(*sec, destination, replaceExisting != 0);
             if (rc < 0) return rc;

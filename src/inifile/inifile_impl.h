@@ -60,6 +60,12 @@ class ItemArena {
     size_t room_ = 0;
 };
 
+// The text of a file or memory read, kept while some section's lines in it are still unread.
+struct IniText {
+    std::unique_ptr<char[]> bytes;
+    size_t size = 0;
+};
+
 struct IniSection {
     std::string name;
     std::string_view Name() const { return name; }
@@ -72,6 +78,16 @@ struct IniSection {
     // starts a run of value pieces. Both false outside that read.
     bool readInOrder = false;
     bool readPieces = false;
+    // Lines not parsed yet: a read only finds the headers, and a section's items are made when
+    // the section is first asked for. bodyStart and bodyEnd are offsets into text; the lines
+    // before bodyStart number bodyLines and the last of them ended in bodyLineEnd.
+    std::shared_ptr<const IniText> text;
+    size_t bodyStart = 0;
+    size_t bodyEnd = 0;
+    int bodyLines = 0;
+    char bodyLineEnd = '\0';
+    bool sortBody = false; // the read was sorting: the items are sorted once parsed
+    bool Pending() const { return text != nullptr; }
 };
 
 struct IniDocRec {
@@ -151,7 +167,11 @@ inline bool NameLess(std::string_view a, std::string_view b) {
 ItemPtr NewItem(std::string_view name, std::string_view value, bool quoted, int line,
                 ItemArena *arena = nullptr);
 
+// Finds a section and makes its items, if they are not made yet.
 IniSection *FindSection(IniDoc ini, std::string_view name);
+// Makes the items of a section whose lines a read left for later; of all such sections.
+void ParseBody(IniDoc ini, IniSection *sec);
+void ParseAllBodies(IniDoc ini);
 IniItem *FindItem(const IniSection *sec, std::string_view name);
 // Looks up an item for a read access (the line of last access is set by the caller on success).
 IniItem *LookupItem(IniDoc ini, const char *section, const char *item);
@@ -167,6 +187,10 @@ int IniWriteToStdout(IniDoc ini);
 void SortSections(IniDoc ini);
 void SortItems(IniSection *sec);
 void BuildIndexes(IniDoc ini);
+void BuildItemIndex(IniSection *sec);
+// A section of fewer items is searched as quickly item by item, so it gets no index of its
+// own: a language file has hundreds of small sections, most never looked up.
+constexpr size_t kItemIndexFrom = 8;
 void DropIndexes(IniDoc ini);
 
 // Runs body, turning an exhausted heap into the out-of-memory code.

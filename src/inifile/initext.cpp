@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <sys/stat.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -53,19 +55,19 @@ bool StartsPieces(std::string_view name) {
 }
 
 // A line that starts like a section header (s is trimmed). Kept apart from the item path,
-// which most lines take.
-__attribute__((noinline)) void ParseHeader(IniDoc ini, std::string_view s, int lineNumber,
+// which most lines take. True when it is a header, kept or not.
+__attribute__((noinline)) bool ParseHeader(IniDoc ini, std::string_view s, int lineNumber,
                                            IniSection *&current) {
     size_t end = s.rfind(ini->sectionEnd);
-    if (end == std::string_view::npos || end == 0) return;
-    if (!Trim(s.substr(end + 1)).empty()) return; // text after the header: not a header
+    if (end == std::string_view::npos || end == 0) return false;
+    if (!Trim(s.substr(end + 1)).empty()) return false; // text after the header: not a header
     std::string_view name = Trim(s.substr(1, end - 1));
-    if (name.empty()) return;
+    if (name.empty()) return false;
     if (ini->filter != nullptr) {
         std::string copy(name);
         if (ini->filter(ini, ini->filterData, copy.c_str()) == 0) {
             current = nullptr; // items under a rejected header are dropped
-            return;
+            return true;
         }
     }
     // Sections of a file tend to be alike: room for as many items as the one before saves
@@ -73,13 +75,47 @@ __attribute__((noinline)) void ParseHeader(IniDoc ini, std::string_view s, int l
     size_t expected = current != nullptr ? current->items.size() : 0;
     current = AppendSection(ini, name, lineNumber);
     current->items.reserve(expected);
+    return true;
 }
 
-// Parses one line that the source handed over (never empty or blank).
-void ParseLine(IniDoc ini, std::string_view s, int lineNumber, IniSection *&current) {
+// Where a read that leaves the items for later keeps each section's lines.
+struct Bodies {
+    std::shared_ptr<const IniText> text;
+    LineFile lines; // reads text: says where each line starts and ends
+};
+
+// Parses one line that the source handed over (never empty or blank). With bodies, only
+// headers are parsed, and each new section notes where its lines are in the text.
+void ParseLine(IniDoc ini, std::string_view s, int lineNumber, IniSection *&current,
+               const Bodies *bodies) {
+    if (bodies != nullptr) {
+        // Nearly every line is an item: one look at its first character sends it on.
+        s = TrimStart(s);
+        if (s.empty() || s.front() != ini->sectionStart || StartsWith(s, ini->comment)) return;
+        // The section before ends here already while the filter is asked, which may look at it.
+        IniSection *before = current != nullptr && current->Pending() ? current : nullptr;
+        size_t end = before != nullptr ? before->bodyEnd : 0;
+        if (before != nullptr)
+            before->bodyEnd = static_cast<size_t>(LineFile_OffsetOfLastLine(bodies->lines));
+        if (!ParseHeader(ini, TrimEnd(s), lineNumber, current)) {
+            if (before != nullptr) before->bodyEnd = end; // not a header: its lines go on
+            return;
+        }
+        if (current != nullptr) {
+            current->text = bodies->text;
+            current->bodyStart = static_cast<size_t>(LineFile_NumBytesTaken(bodies->lines));
+            current->bodyEnd = bodies->text->size;
+            current->bodyLines = lineNumber;
+            current->bodyLineEnd = LineFile_LastLineEnd(bodies->lines);
+        }
+        return;
+    }
     s = Trim(s);
     if (s.empty() || StartsWith(s, ini->comment)) return;
-    if (s.front() == ini->sectionStart) return ParseHeader(ini, s, lineNumber, current);
+    if (s.front() == ini->sectionStart) {
+        ParseHeader(ini, s, lineNumber, current);
+        return;
+    }
 
     if (current == nullptr) return;
     size_t sep = FindSeparator(s, ini->separator);
@@ -188,6 +224,33 @@ int ReadMemory(void *data, int maxBytes, int *bytesRead, char *buffer) {
     return 0;
 }
 
+bool LineEnd(char c) {
+    return c == '\r' || c == '\n' || c == '\0';
+}
+
+// The whole stream into text; 0, or INI_ERR_READ with text holding what came before the error.
+int ReadWhole(FILE *f, IniText *text) {
+    struct stat st {};
+    size_t room = 64 * 1024;
+    if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        room = static_cast<size_t>(st.st_size) + 1; // one more, to see the end without a regrow
+    text->bytes.reset(new char[room]);
+    text->size = 0;
+    for (;;) {
+        if (text->size == room) {
+            size_t bigger = room * 2;
+            std::unique_ptr<char[]> grown(new char[bigger]);
+            std::memcpy(grown.get(), text->bytes.get(), text->size);
+            text->bytes = std::move(grown);
+            room = bigger;
+        }
+        size_t n = std::fread(text->bytes.get() + text->size, 1, room - text->size, f);
+        text->size += n;
+        if (n > 0) continue;
+        return std::ferror(f) ? INI_ERR_READ : 0;
+    }
+}
+
 int WriteStdout(void *, const char *line) {
     if (std::fputs(line, stdout) == EOF || std::fputs("\r\n", stdout) == EOF) return INI_ERR_IO;
     return 0;
@@ -206,34 +269,43 @@ namespace {
 
 // The one parse loop. next(&line, &number) hands out the next non-empty line and its number in
 // the file, and returns 0, 1 when no line is left, or a negative error, which ends the read.
-template <class NextLine> int ParseLines(IniDoc ini, NextLine next) {
+template <class NextLine>
+int ParseLoop(IniDoc ini, IniSection *&current, const Bodies *bodies, NextLine next) {
+    std::string_view line;
+    int number = 0;
+    int rc;
+    while ((rc = next(&line, &number)) == 0) ParseLine(ini, line, number, current, bodies);
+    return rc < 0 ? rc : 0;
+}
+
+// A read into the document; with bodies, the items are left in the text for later.
+template <class NextLine> int ParseLines(IniDoc ini, const Bodies *bodies, NextLine next) {
     return Guarded([&] {
         ini->last = nullptr;
         size_t firstNew = ini->sections.size();
         IniSection *current = nullptr;
-        std::string_view line;
-        int number = 0;
-        int rc;
-        while ((rc = next(&line, &number)) == 0) ParseLine(ini, line, number, current);
+        int rc = ParseLoop(ini, current, bodies, next);
         // Even after a failed read the document stays consistent: pieces joined, order kept.
         for (size_t i = firstNew; i < ini->sections.size(); ++i)
             JoinPieces(ini, ini->sections[i].get());
         if (ini->autoSort) {
             SortSections(ini);
             for (auto &s : ini->sections)
-                if (!s->readInOrder) SortItems(s.get());
+                if (s->Pending())
+                    s->sortBody = true;
+                else if (!s->readInOrder)
+                    SortItems(s.get());
         }
         for (size_t i = firstNew; i < ini->sections.size(); ++i)
             ini->sections[i]->readInOrder = ini->sections[i]->readPieces = false;
         if (ini->hasIndex) BuildIndexes(ini);
-        return rc < 0 ? rc : 0;
+        return rc;
     });
 }
 
-// Files and memory: the lines are parsed where the reader holds them, without a copy.
-int ReadLineFile(IniDoc ini, LineFile lf) {
-    char spill[INI_MAX_LINE_CHARS + 1];
-    return ParseLines(ini, [&](std::string_view *line, int *number) {
+// The lines the source hands out in place, without a copy.
+auto InPlaceLines(LineFile lf, char *spill) {
+    return [lf, spill](std::string_view *line, int *number) {
         const char *text = nullptr;
         int n = 0, end = 0;
         int rc = LineFile_ReadNonEmptyInPlace(lf, spill, INI_MAX_LINE_CHARS, &text, &n, &end);
@@ -242,15 +314,66 @@ int ReadLineFile(IniDoc ini, LineFile lf) {
         if (end) return 1;
         *line = std::string_view(text, static_cast<size_t>(n));
         return 0;
-    });
+    };
+}
+
+// Files and memory are read whole, and only their headers parsed: a document of thousands of
+// items is mostly looked at in a few sections, and each section's items are made when it is
+// first asked for, by the same loop over the same lines. readError is the error that cut the
+// text short, returned once what came before it is read.
+int ReadText(IniDoc ini, std::shared_ptr<IniText> text, int readError) {
+    if (readError < 0) {
+        // As a read line by line would: the line the error broke off is not taken.
+        size_t keep = text->size;
+        while (keep > 0 && !LineEnd(text->bytes[keep - 1])) --keep;
+        text->size = keep;
+    }
+    MemorySource src{text->bytes.get(), text->size};
+    LineFile lf = LineFile_New(ReadMemory, &src);
+    if (lf == nullptr) return INI_ERR_OUT_OF_MEMORY;
+    char spill[INI_MAX_LINE_CHARS + 1];
+    Bodies bodies{std::move(text), lf};
+    int rc = ParseLines(ini, &bodies, InPlaceLines(lf, spill));
+    LineFile_Dispose(lf);
+    return rc < 0 ? rc : readError;
 }
 
 } // namespace
 
+namespace ini {
+
+void ParseBody(IniDoc ini, IniSection *sec) {
+    std::shared_ptr<const IniText> text = std::move(sec->text); // no longer pending
+    if (text == nullptr) return;
+    MemorySource src{text->bytes.get() + sec->bodyStart, sec->bodyEnd - sec->bodyStart};
+    LineFile lf = LineFile_New(ReadMemory, &src);
+    if (lf == nullptr) return; // out of memory: the section stays empty, as after a failed read
+    LineFile_Resume(lf, sec->bodyLines, sec->bodyLineEnd);
+    char spill[INI_MAX_LINE_CHARS + 1];
+    Guarded([&] {
+        sec->readInOrder = true;
+        IniSection *current = sec; // the lines hold no header: they stay in this section
+        ParseLoop(ini, current, nullptr, InPlaceLines(lf, spill));
+        JoinPieces(ini, sec);
+        if (sec->sortBody && !sec->readInOrder) SortItems(sec);
+        if (ini->hasIndex && sec->items.size() >= kItemIndexFrom) BuildItemIndex(sec);
+        return 0;
+    });
+    sec->readInOrder = sec->readPieces = sec->sortBody = false;
+    LineFile_Dispose(lf);
+}
+
+void ParseAllBodies(IniDoc ini) {
+    for (auto &s : ini->sections)
+        if (s->Pending()) ParseBody(ini, s.get());
+}
+
+} // namespace ini
+
 int Ini_ReadGeneric(IniDoc ini, Ini_LineSourceFunc lineSource, void *callbackData) {
     if (ini == nullptr || lineSource == nullptr) return INI_ERR_NULL_ARGUMENT;
     char text[INI_MAX_LINE_CHARS + 1];
-    return ParseLines(ini, [&](std::string_view *line, int *number) {
+    return ParseLines(ini, nullptr, [&](std::string_view *line, int *number) {
         int end = 0;
         *number = 0;
         text[0] = '\0';
@@ -267,30 +390,31 @@ int Ini_ReadFromFile(IniDoc ini, const char *path) {
     if (ini == nullptr || path == nullptr) return INI_ERR_NULL_ARGUMENT;
     FILE *f = std::fopen(path, "rb");
     if (f == nullptr) return INI_ERR_OPEN_READ;
-    LineFile lf = LineFile_New(nullptr, f);
-    if (lf == nullptr) {
-        std::fclose(f);
-        return INI_ERR_OUT_OF_MEMORY;
-    }
-    int rc = ReadLineFile(ini, lf);
-    LineFile_Dispose(lf);
+    int rc = Guarded([&] {
+        auto text = std::make_shared<IniText>();
+        int readError = ReadWhole(f, text.get());
+        return ReadText(ini, std::move(text), readError);
+    });
     std::fclose(f); // opened for reading only: nothing to lose on close
     return rc;
 }
 
 int Ini_ReadFromMemory(IniDoc ini, const char *text, size_t size) {
     if (ini == nullptr || (text == nullptr && size > 0)) return INI_ERR_NULL_ARGUMENT;
-    MemorySource src{text, size};
-    LineFile lf = LineFile_New(ReadMemory, &src);
-    if (lf == nullptr) return INI_ERR_OUT_OF_MEMORY;
-    int rc = ReadLineFile(ini, lf);
-    LineFile_Dispose(lf);
-    return rc;
+    return Guarded([&] {
+        // A copy: the caller's text need not outlive the read.
+        auto copy = std::make_shared<IniText>();
+        copy->bytes.reset(new char[size + 1]);
+        if (size > 0) std::memcpy(copy->bytes.get(), text, size);
+        copy->size = size;
+        return ReadText(ini, std::move(copy), 0);
+    });
 }
 
 int Ini_WriteGeneric(IniDoc ini, Ini_LineSinkFunc writeLine, void *callbackData) {
     if (ini == nullptr || writeLine == nullptr) return INI_ERR_NULL_ARGUMENT;
     return Guarded([&] {
+        ParseAllBodies(ini);
         std::string line;
         line.reserve(INI_MAX_LINE_CHARS + 1);
         auto emit = [&](const std::string &s) { return writeLine(callbackData, s.c_str()); };

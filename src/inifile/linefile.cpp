@@ -293,3 +293,14 @@ int LineFile_NumExtraLineTermChars(LineFile lf) {
 long LineFile_NumCharsInEmptyLines(LineFile lf) {
     return lf != nullptr ? lf->emptyChars : 0;
 }
+long LineFile_NumBytesTaken(LineFile lf) {
+    return lf != nullptr ? lf->total - lf->left : 0;
+}
+char LineFile_LastLineEnd(LineFile lf) {
+    return lf != nullptr ? lf->lastTerm : '\0';
+}
+void LineFile_Resume(LineFile lf, int linesRead, char lastLineEnd) {
+    if (lf == nullptr) return;
+    lf->lines = linesRead;
+    lf->lastTerm = lastLineEnd;
+}

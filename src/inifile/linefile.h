@@ -38,6 +38,15 @@ int LineFile_ReadNonEmpty(LineFile lineFile, char *buffer, int maxChars, int *nu
 int LineFile_ReadNonEmptyInPlace(LineFile lineFile, char *spill, int maxChars, const char **line,
                                  int *numChars, int *endOfFile);
 
+// Bytes of the stream taken so far, line ends included: where the next line starts.
+long LineFile_NumBytesTaken(LineFile lineFile);
+// The character that ended the last line ('\0' before the first line).
+char LineFile_LastLineEnd(LineFile lineFile);
+// Makes a new reader go on as if linesRead lines, the last ended by lastLineEnd, came before
+// its stream: a text cut out after a line end reads with the same numbers and line-end pairs
+// as in the whole stream.
+void LineFile_Resume(LineFile lineFile, int linesRead, char lastLineEnd);
+
 // Lines completed so far (the number of the line just returned, counting from 1).
 int LineFile_NumLinesRead(LineFile lineFile);
 // Byte offset in the stream where the last returned line starts; -1 before the first read.

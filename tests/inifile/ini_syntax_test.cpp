@@ -1,7 +1,9 @@
 // INI text both ways, ordering, duplicates, lookup and structural edits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "inifile/inifile.h"
 
@@ -266,3 +268,122 @@ TEST(IniSyntax, NamesAndValuesThatWouldNotReadBackAreRefused) {
 }
 
 } // namespace
+
+namespace {
+
+// Reads text through a line source: every item is made while reading.
+int ReadLineByLine(IniDoc ini, const std::string &text) {
+    struct Source {
+        const std::string *text;
+        size_t at;
+    } src{&text, 0};
+    LineFile lf = LineFile_New(
+        [](void *d, int max, int *got, char *buf) {
+            auto *s = static_cast<Source *>(d);
+            size_t n = std::min(static_cast<size_t>(max), s->text->size() - s->at);
+            s->text->copy(buf, n, s->at);
+            s->at += n;
+            *got = static_cast<int>(n);
+            return 0;
+        },
+        &src);
+    int rc = Ini_ReadGeneric(ini, Ini_LineFileSource, lf);
+    LineFile_Dispose(lf);
+    return rc;
+}
+
+// Every item with its value and the line it was read from, section by section as asked.
+std::string Inventory(IniDoc ini, const std::vector<std::string> &order) {
+    std::string out;
+    for (const std::string &sec : order) {
+        int n = Ini_NumberOfItems(ini, sec.c_str());
+        out += "[" + sec + "] " + std::to_string(n) + ":";
+        for (int i = 1; i <= n; ++i) {
+            const char *name = nullptr;
+            Ini_NthItemName(ini, sec.c_str(), i, &name);
+            std::string item = name;
+            out += " " + item + "=" + Raw(ini, sec.c_str(), item.c_str()) + "@" +
+                   std::to_string(Ini_LineOfLastAccess(ini));
+        }
+        out += "\n";
+    }
+    return out;
+}
+
+int KeepAllButDropped(IniDoc, void *, const char *name) {
+    return std::string(name) != "Dropped";
+}
+
+// A filter that looks at the section read before the one it is asked about.
+int LookBack(IniDoc ini, void *, const char *) {
+    int n = Ini_NumberOfSections(ini);
+    const char *last = nullptr;
+    if (n > 0 && Ini_NthSectionName(ini, n, &last) == 1) {
+        std::string name = last;
+        Ini_NumberOfItems(ini, name.c_str());
+    }
+    return 1;
+}
+
+} // namespace
+
+// A file's items are made when their section is first asked for. Whatever happens to the
+// document in between, and whatever the line ends around the headers, the items, their values
+// and their line numbers are the ones a read that makes every item at once gives.
+TEST(IniSyntax, SectionsAskedForLaterReadAsIfReadAtOnce) {
+    const std::string texts[] = {
+        "[B]\r\nz = 1\r\ny = 2\r\n\r\n[A]\r\nk = \"q\"\r\n",
+        "[B]\nz = 1\n\n[A]\n\nk = 2\n[B]\nx = 3",
+        "[B]\r\rz = 1\n\r[A]\n\ry = 2\r\n\n[C]\r",   // pairs and empty lines
+        std::string("[B]\0z = 1\0\0[A]\0y = 2", 22), // NUL ends lines too
+        "x = before any header\n[B]\n[T] junk\ny = 1\n;[C]\n[C]\n  ; c = 0\nc = 1\n",
+        "[B]\nA Line1 = x\nA Line2 = y\n[Dropped]\nd = 1\n[A]\nv Line0001 = \"p\"\n",
+        "[" + std::string(300, 'L') + "]\nz = 1\n[A]\ny = 2\n", // header cut at 255
+        "[B]\nz = " + std::string(300, 'v') + "\n[A]\ny = 2\n",
+        "<B>\nz : 1\n# [A]\n[A]\ny : 2\n<A>\nw : 3\n", // other tokens
+    };
+    std::vector<std::string> all = {"A", "B", "C", "Dropped", std::string(253, 'L')};
+    struct Mode {
+        const char *name;
+        int sorted;
+        bool index;
+        bool tokens;
+        Ini_SectionFilterFunc filter;
+        void (*between)(IniDoc); // done after the read, before any section is asked for
+    };
+    const Mode modes[] = {
+        {"as read", 0, false, false, nullptr, nullptr},
+        {"sorted", 1, false, false, nullptr, nullptr},
+        {"indexed", 0, true, false, nullptr, nullptr},
+        {"filtered", 1, true, false, KeepAllButDropped, nullptr},
+        {"filter looks back", 0, false, false, LookBack, nullptr},
+        {"other tokens", 0, false, true, nullptr, nullptr},
+        {"sorting off after", 1, false, false, nullptr, [](IniDoc d) { Ini_DisableSorting(d); }},
+        {"index after", 0, false, false, nullptr, [](IniDoc d) { Ini_SortInternally(d); }},
+        {"index dropped after", 1, true, false, nullptr,
+         [](IniDoc d) { Ini_DisableInternalSorting(d); }},
+        {"tokens after", 0, false, false, nullptr,
+         [](IniDoc d) { Ini_SetTokens(d, '<', '>', ":", "#"); }},
+        {"section removed", 0, false, false, nullptr, [](IniDoc d) { Ini_RemoveSection(d, "B"); }},
+        {"put into one", 1, false, false, nullptr, [](IniDoc d) { Ini_PutInt(d, "A", "new", 5); }},
+    };
+    for (const std::string &text : texts)
+        for (const Mode &m : modes) {
+            SCOPED_TRACE(m.name + std::string(" / ") + text.substr(0, 40));
+            IniDoc doc[2];
+            for (int k = 0; k < 2; ++k) {
+                doc[k] = Ini_New(m.sorted);
+                if (m.index) Ini_SortInternally(doc[k]);
+                if (m.tokens) Ini_SetTokens(doc[k], '<', '>', ":", "#");
+                if (m.filter) Ini_SetSectionFilter(doc[k], m.filter, nullptr);
+            }
+            ASSERT_EQ(Ini_ReadFromMemory(doc[0], text.data(), text.size()), 0);
+            ASSERT_EQ(ReadLineByLine(doc[1], text), 0);
+            for (IniDoc d : doc)
+                if (m.between) m.between(d);
+            // Asked in another order than read, so that later sections are made first.
+            EXPECT_EQ(Inventory(doc[0], all), Inventory(doc[1], all));
+            EXPECT_EQ(Text(doc[0]), Text(doc[1]));
+            for (IniDoc d : doc) Ini_Dispose(d);
+        }
+}
