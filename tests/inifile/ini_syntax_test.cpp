@@ -331,11 +331,12 @@ int LookBack(IniDoc ini, void *, const char *) {
 // document in between, and whatever the line ends around the headers, the items, their values
 // and their line numbers are the ones a read that makes every item at once gives.
 TEST(IniSyntax, SectionsAskedForLaterReadAsIfReadAtOnce) {
+    static const char kNulEnds[] = "[B]\0z = 1\0\0[A]\0y = 2";
     const std::string texts[] = {
         "[B]\r\nz = 1\r\ny = 2\r\n\r\n[A]\r\nk = \"q\"\r\n",
         "[B]\nz = 1\n\n[A]\n\nk = 2\n[B]\nx = 3",
-        "[B]\r\rz = 1\n\r[A]\n\ry = 2\r\n\n[C]\r",   // pairs and empty lines
-        std::string("[B]\0z = 1\0\0[A]\0y = 2", 22), // NUL ends lines too
+        "[B]\r\rz = 1\n\r[A]\n\ry = 2\r\n\n[C]\r",  // pairs and empty lines
+        std::string(kNulEnds, sizeof kNulEnds - 1), // NUL ends lines too
         "x = before any header\n[B]\n[T] junk\ny = 1\n;[C]\n[C]\n  ; c = 0\nc = 1\n",
         "[B]\nA Line1 = x\nA Line2 = y\n[Dropped]\nd = 1\n[A]\nv Line0001 = \"p\"\n",
         "[" + std::string(300, 'L') + "]\nz = 1\n[A]\ny = 2\n", // header cut at 255
