@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -15,21 +14,6 @@ int Collect(void *data, const char *line) {
     auto *out = static_cast<std::string *>(data);
     *out += line;
     *out += "\r\n";
-    return 0;
-}
-
-struct MemoryText {
-    const char *p;
-    size_t left;
-};
-
-int ReadMemoryText(void *data, int maxBytes, int *bytesRead, char *buffer) {
-    auto *m = static_cast<MemoryText *>(data);
-    size_t n = m->left < static_cast<size_t>(maxBytes) ? m->left : static_cast<size_t>(maxBytes);
-    std::memcpy(buffer, m->p, n);
-    m->p += n;
-    m->left -= n;
-    *bytesRead = static_cast<int>(n);
     return 0;
 }
 
@@ -87,8 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size) {
         if (direct == nullptr) return 0;
         if (mode & 2) Ini_SortInternally(direct);
         if (mode & 4) Ini_SetTokens(direct, '<', '>', ":", "#");
-        MemoryText src{text, size - 1};
-        LineFile lf = LineFile_New(ReadMemoryText, &src);
+        LineFile_Memory src{text, size - 1};
+        LineFile lf = LineFile_New(LineFile_ReadFromMemory, &src);
         if (lf != nullptr) {
             Ini_ReadGeneric(direct, Ini_LineFileSource, lf);
             LineFile_Dispose(lf);

@@ -209,21 +209,6 @@ size_t PieceLength(std::string_view v, size_t pos, bool quoted) {
     return n;
 }
 
-struct MemorySource {
-    const char *p;
-    size_t left;
-};
-
-int ReadMemory(void *data, int maxBytes, int *bytesRead, char *buffer) {
-    auto *m = static_cast<MemorySource *>(data);
-    size_t n = std::min(m->left, static_cast<size_t>(maxBytes > 0 ? maxBytes : 0));
-    if (n > 0) std::memcpy(buffer, m->p, n);
-    m->p += n;
-    m->left -= n;
-    *bytesRead = static_cast<int>(n);
-    return 0;
-}
-
 bool LineEnd(char c) {
     return c == '\r' || c == '\n' || c == '\0';
 }
@@ -328,8 +313,8 @@ int ReadText(IniDoc ini, std::shared_ptr<IniText> text, int readError) {
         while (keep > 0 && !LineEnd(text->bytes[keep - 1])) --keep;
         text->size = keep;
     }
-    MemorySource src{text->bytes.get(), text->size};
-    LineFile lf = LineFile_New(ReadMemory, &src);
+    LineFile_Memory src{text->bytes.get(), text->size};
+    LineFile lf = LineFile_New(LineFile_ReadFromMemory, &src);
     if (lf == nullptr) return INI_ERR_OUT_OF_MEMORY;
     char spill[INI_MAX_LINE_CHARS + 1];
     Bodies bodies{std::move(text), lf};
@@ -345,8 +330,8 @@ namespace ini {
 void ParseBody(IniDoc ini, IniSection *sec) {
     std::shared_ptr<const IniText> text = std::move(sec->text); // no longer pending
     if (text == nullptr) return;
-    MemorySource src{text->bytes.get() + sec->bodyStart, sec->bodyEnd - sec->bodyStart};
-    LineFile lf = LineFile_New(ReadMemory, &src);
+    LineFile_Memory src{text->bytes.get() + sec->bodyStart, sec->bodyEnd - sec->bodyStart};
+    LineFile lf = LineFile_New(LineFile_ReadFromMemory, &src);
     if (lf == nullptr) return; // out of memory: the section stays empty, as after a failed read
     LineFile_Resume(lf, sec->bodyLines, sec->bodyLineEnd);
     char spill[INI_MAX_LINE_CHARS + 1];

@@ -1,6 +1,7 @@
 // Line reader: a block-buffered splitter of byte streams into lines, with position counters.
 #include "inifile/linefile.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -104,6 +105,16 @@ int LineFile_ReadFromFile(void *callbackData, int maxBytes, int *bytesRead, char
     size_t n = std::fread(buffer, 1, static_cast<size_t>(maxBytes), file);
     *bytesRead = static_cast<int>(n);
     if (n == 0 && std::ferror(file)) return INI_ERR_READ;
+    return 0;
+}
+
+int LineFile_ReadFromMemory(void *callbackData, int maxBytes, int *bytesRead, char *buffer) {
+    auto *m = static_cast<LineFile_Memory *>(callbackData);
+    size_t n = std::min(m->left, static_cast<size_t>(maxBytes > 0 ? maxBytes : 0));
+    if (n > 0) std::memcpy(buffer, m->bytes, n);
+    m->bytes += n;
+    m->left -= n;
+    *bytesRead = static_cast<int>(n);
     return 0;
 }
 

@@ -14,6 +14,14 @@ typedef int (*LineFile_ReadFunc)(void *callbackData, int maxBytes, int *bytesRea
 
 typedef struct LineFileRec *LineFile;
 
+// Read function over bytes in memory: callbackData is a LineFile_Memory, which is advanced
+// past what was handed out.
+struct LineFile_Memory {
+    const char *bytes;
+    size_t left;
+};
+int LineFile_ReadFromMemory(void *callbackData, int maxBytes, int *bytesRead, char *buffer);
+
 // A new reader over readFunction, or nullptr when memory runs out. A null readFunction selects
 // LineFile_ReadFromFile with callbackData being a FILE * opened for binary reading.
 LineFile LineFile_New(LineFile_ReadFunc readFunction, void *callbackData);

@@ -1,7 +1,6 @@
 // INI text both ways, ordering, duplicates, lookup and structural edits.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -273,20 +272,8 @@ namespace {
 
 // Reads text through a line source: every item is made while reading.
 int ReadLineByLine(IniDoc ini, const std::string &text) {
-    struct Source {
-        const std::string *text;
-        size_t at;
-    } src{&text, 0};
-    LineFile lf = LineFile_New(
-        [](void *d, int max, int *got, char *buf) {
-            auto *s = static_cast<Source *>(d);
-            size_t n = std::min(static_cast<size_t>(max), s->text->size() - s->at);
-            s->text->copy(buf, n, s->at);
-            s->at += n;
-            *got = static_cast<int>(n);
-            return 0;
-        },
-        &src);
+    LineFile_Memory src{text.data(), text.size()};
+    LineFile lf = LineFile_New(LineFile_ReadFromMemory, &src);
     int rc = Ini_ReadGeneric(ini, Ini_LineFileSource, lf);
     LineFile_Dispose(lf);
     return rc;
