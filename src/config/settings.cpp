@@ -11,6 +11,7 @@
 #include "config/record.h"
 #include "inifile/inifile.h"
 #include "link/linksettings.h"
+#include "platform/file/readfile.h"
 #include "platform/serial/portmap.h"
 #include "platform/ui/programdir.h"
 
@@ -51,6 +52,28 @@ const ShortSetting kRecordSettings[] = {
 };
 
 std::string gPath;
+
+// The bytes ReadINIFile found in the file, while nothing has been written since. Start-up reads
+// the file and then writes it again from the same values; a file that would get back exactly the
+// bytes it holds is left as it is, which spares the disk a sync and a rename at every start.
+std::string gReadBytes;
+bool gHaveReadBytes = false;
+
+int AppendLine(void *text, const char *line) {
+    static_cast<std::string *>(text)->append(line).append("\r\n");
+    return 0;
+}
+
+// Whether writing `ini` would put back the bytes the file held when it was read and holds still
+// (a file changed by someone else since is written anew).
+bool WouldLeaveFileAsRead(IniDoc ini, const std::string &path) {
+    if (!gHaveReadBytes) return false;
+    std::string text;
+    text.reserve(gReadBytes.size());
+    if (Ini_WriteGeneric(ini, AppendLine, &text) < 0 || text != gReadBytes) return false;
+    std::string now;
+    return ReadFile_Whole(path.c_str(), &now) == 0 && now == gReadBytes;
+}
 
 std::string UserConfigFolder() {
     const char *xdg = std::getenv("XDG_CONFIG_HOME");
@@ -95,9 +118,11 @@ void LoadINIDefault() {
 }
 
 int ReadINIFile() {
+    std::string bytes;
+    if (ReadFile_Whole(SettingsFilePath(), &bytes) != 0) return 0;
     IniDoc ini = Ini_New(1);
     if (ini == nullptr) return 0;
-    if (Ini_ReadFromFile(ini, SettingsFilePath()) < 0) {
+    if (Ini_ReadFromMemory(ini, bytes.data(), bytes.size()) < 0) {
         Ini_Dispose(ini);
         return 0;
     }
@@ -123,6 +148,8 @@ int ReadINIFile() {
             SetComPortDevice(port, path);
     }
     Ini_Dispose(ini);
+    gReadBytes = std::move(bytes);
+    gHaveReadBytes = true;
     return 1;
 }
 
@@ -145,6 +172,12 @@ int NewINIFile() {
         rc = Ini_PutString(ini, kPorts, key, ComPortDevice(port));
     }
     std::string path = SettingsFilePath();
+    if (rc >= 0 && WouldLeaveFileAsRead(ini, path)) {
+        Ini_Dispose(ini);
+        return 1;
+    }
+    gHaveReadBytes = false;
+    gReadBytes.clear();
     if (rc >= 0) {
         std::string folder = path.substr(0, path.rfind('/'));
         if (!MakeFolders(folder.c_str())) rc = -1;

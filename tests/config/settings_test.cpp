@@ -180,6 +180,54 @@ TEST_F(Settings, RewriteDropsHandEditsAndKeepsEverythingElse) {
     EXPECT_EQ(Slurp(file), kDefaultFile);
 }
 
+ino_t Inode(const std::string &path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// A rewrite that would give the file back the bytes it held when it was read leaves that file
+// alone; in every other state the file is replaced by a new one with the current values.
+TEST_F(Settings, RewriteLeavesAFileAloneOnlyWhenItWouldGetItsOwnBytesBack) {
+    struct Case {
+        const char *name;
+        std::string before; // the file's text before the read
+        bool read;          // whether ReadINIFile ran
+        int steps;          // 0: rewrite at once; 1: a value changed; 2: changed, written, back
+        std::string editedAfterRead; // when not empty, someone else's text written after the read
+        bool leftAlone;
+    };
+    const Case cases[] = {
+        {"values as read", kDefaultFile, true, 0, "", true},
+        {"a value changed", kDefaultFile, true, 1, "", false},
+        {"written with another value, then the read one again", kDefaultFile, true, 2, "", false},
+        {"edited by hand since the read", kDefaultFile, true, 0, "[Options]\r\nLanguage = 1\r\n",
+         false},
+        {"read with a comment of its own", std::string("; mine\r\n") + kDefaultFile, true, 0, "",
+         false},
+        {"not read in this run", kDefaultFile, false, 0, "", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        LoadINIDefault();
+        Spit(file, c.before);
+        if (c.read) {
+            ASSERT_EQ(ReadINIFile(), 1);
+        }
+        if (!c.editedAfterRead.empty()) Spit(file, c.editedAfterRead);
+        if (c.steps >= 1) DeviceAddr = 5;
+        if (c.steps == 2) {
+            ASSERT_EQ(NewINIFile(), 1);
+            DeviceAddr = 247;
+        }
+        const ino_t inode = Inode(file);
+        ASSERT_EQ(NewINIFile(), 1);
+        std::string expected = kDefaultFile;
+        if (c.steps == 1) expected.replace(expected.find("DevAddr = 247"), 13, "DevAddr = 5");
+        EXPECT_EQ(Slurp(file), expected);
+        EXPECT_EQ(Inode(file) == inode, c.leftAlone);
+    }
+}
+
 TEST_F(Settings, FailedWriteIsReportedAndKeepsTheOldFile) {
     Spit(file, "[Options]\r\nLanguage = 0\r\n");
     ASSERT_EQ(chmod(file.c_str(), 0444), 0);

@@ -2,12 +2,11 @@
 // program; errors carry the file and line so a broken resource is found at build time.
 #include "platform/ui/uirparse.h"
 
+#include "platform/file/readfile.h"
+
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <iterator>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace uir {
 
@@ -367,29 +366,10 @@ void WriteNode(const XmlNode &n, int depth, std::string *out) {
 // Plain reads, not a file stream: a stream sets up its locale and buffers first, which cost
 // as much as reading the main resource itself when the window is about to be built.
 bool ReadWholeFile(const std::string &path, std::string *text, std::string *error) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        *error = path + ": cannot open: " + strerror(errno);
-        return false;
-    }
-    struct stat st;
-    std::string data;
-    if (fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
-    char chunk[65536];
-    for (;;) {
-        const ssize_t n = read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            close(fd);
-            *error = path + ": read error";
-            return false;
-        }
-        if (n == 0) break;
-        data.append(chunk, static_cast<size_t>(n));
-    }
-    close(fd);
-    *text = std::move(data);
-    return true;
+    const int failed = ReadFile_Whole(path.c_str(), text);
+    if (failed == 0) return true;
+    *error = path + ": cannot open: " + strerror(failed);
+    return false;
 }
 
 bool ParseXml(const std::string &text, const std::string &fileName, XmlNode *root,
