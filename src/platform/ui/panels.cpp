@@ -250,7 +250,7 @@ int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId) {
         for (size_t i = 0; i < def->controls.size() && i < p->ctrls.size(); ++i) {
             CtrlRec *c = p->ctrls[i].get();
             if (!def->controls[i].attrs.Bool("statusbar", false) || !c->w) continue;
-            c->w->setProperty("kr7mStatusBar", true);
+            c->inStatusBar = true;
             c->w->setMinimumWidth(40);
             c->w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
             p->main->statusBar()->addWidget(c->w, c->width);

@@ -48,7 +48,7 @@ class Led : public QWidget {
 } // namespace
 
 void PlaceControl(CtrlRec *c) {
-    if (!c->w || c->w->property("kr7mStatusBar").toBool()) return; // the bar's layout places it
+    if (!c->w || c->inStatusBar) return; // the bar's layout places it
     c->w->setGeometry(c->left, c->top, c->width, c->height);
     if (!c->label) return;
     QLabel *l = c->label;
@@ -59,7 +59,8 @@ void PlaceControl(CtrlRec *c) {
         l->setVisible(false);
         return;
     }
-    l->adjustSize();
+    // Its size is the one it asks for, once polished; it is placed at it below.
+    l->ensurePolished();
     QSize s = l->sizeHint();
     switch (c->labelPos) {
     case LABEL_TOP:

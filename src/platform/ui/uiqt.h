@@ -66,6 +66,7 @@ struct CtrlRec {
     bool textBold = false, labelBold = false;
     bool hasTextColor = false, hasBgColor = false, hasLabelColor = false;
     bool dimmed = false, visible = true, labelVisible = true;
+    bool inStatusBar = false; // placed by the main window's status bar, not by its position
     int top = 0, left = 0, width = 0, height = 0;
     bool inCallback = false;
     std::vector<ListEntry> items; // rings and lists (mirrors the widget)
