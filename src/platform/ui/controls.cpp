@@ -36,7 +36,7 @@ int SetNumber(CtrlRec *c, double v) {
     if (std::isnan(v)) return UIE_BAD_VALUE;
     switch (c->kind) {
     case CTRL_NUMERIC: {
-        auto *s = qobject_cast<QDoubleSpinBox *>(c->w.data());
+        auto *s = dynamic_cast<NumericBox *>(c->w.data());
         if (!s) return UIE_BAD_CONTROL;
         if (c->dataType == VAL_INTEGER) v = std::round(v);
         QSignalBlocker block(s);
@@ -472,7 +472,7 @@ int SetCtrlAttribute(int panel, int control, int attribute, double value) {
             else
                 c->minVal = value;
         }
-        if (auto *s = qobject_cast<QDoubleSpinBox *>(c->w.data())) {
+        if (auto *s = dynamic_cast<NumericBox *>(c->w.data())) {
             QSignalBlocker block(s);
             s->setRange(c->minVal, c->maxVal); // coerces the shown value into the range
             c->lastNumber = s->value();

@@ -5,30 +5,61 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 namespace uiq {
 namespace {
 
-// The spin box rounds every value it is given to this many decimals. Forty give back unchanged
-// every double from 1e-23 up, far below the finest step of any field; the spin box's own
-// maximum (about 320) would do the same for the rest but makes each rounding a long
-// multi-precision print and parse, which cost milliseconds when a panel with a dozen fields
-// is built.
-constexpr int kExactDigits = 40;
+// The decimals that `x` needs to be written in fixed notation and read back as the same double:
+// those of its shortest exact form ("0.12345" needs 5, "1e-23" needs 23, "1250" none).
+int DecimalsOf(double x) {
+    if (x == 0 || !std::isfinite(x)) return 0;
+    char text[64];
+    const auto written = std::to_chars(text, text + sizeof text, x, std::chars_format::scientific);
+    if (written.ec != std::errc()) return DBL_MAX_10_EXP + DBL_DIG;
+    const char *point = std::find(text, written.ptr, '.');
+    const char *e = std::find(text, written.ptr, 'e');
+    const int fraction = point < e ? static_cast<int>(e - point - 1) : 0;
+    const int exponent = std::atoi(e + 1);
+    return std::max(0, fraction - exponent);
+}
 
 } // namespace
 
 NumericBox::NumericBox(QWidget *parent, double min, double max, int digits)
     : QDoubleSpinBox(parent), digits_(digits) {
-    // The range while the box still rounds to its default two decimals, which is quick; the
-    // exact decimals then round the range as given once, instead of a default range first.
     setRange(min, max);
-    setDecimals(kExactDigits);
+}
+
+// The spin box rounds every value and range end it is given to its decimals, through a decimal
+// text of that many digits. Enough of them keep every number as it is; no more than needed, as
+// each rounding with many digits is a long multi-precision print and parse, which cost
+// milliseconds when a panel with a dozen fields is built. The decimals only ever grow, and
+// they count the value held as well, so that no rounding they bring changes it. They are never
+// fewer than the digits shown, so that the spin box's own check of a typed text never refuses
+// digits that the precision allows.
+void NumericBox::KeepExact(double number) {
+    const int need = std::max({digits_, DecimalsOf(number), DecimalsOf(value()),
+                               DecimalsOf(minimum()), DecimalsOf(maximum())});
+    if (need > decimals()) setDecimals(need);
+}
+
+void NumericBox::setValue(double value) {
+    KeepExact(value);
+    QDoubleSpinBox::setValue(value);
+}
+
+void NumericBox::setRange(double min, double max) {
+    KeepExact(min);
+    KeepExact(max);
+    QDoubleSpinBox::setRange(min, max);
 }
 
 void NumericBox::SetPrecision(int digits) {
     digits_ = digits;
+    KeepExact(0);
     // Setting the prefix again is the one public way to have the shown text made anew.
     setPrefix(prefix());
     updateGeometry();

@@ -157,6 +157,10 @@ const CallbackBinding *FindCallback(const std::string &name);
 class NumericBox : public QDoubleSpinBox {
   public:
     NumericBox(QWidget *parent, double min, double max, int digits);
+    // The spin box's own setters, given as many decimals first as the value, the range and the
+    // number given need to come through the spin box's rounding unchanged.
+    void setValue(double value);
+    void setRange(double min, double max);
     void SetPrecision(int digits); // digits after the point, shown and accepted
     int Precision() const { return digits_; }
     QString textFromValue(double value) const override;
@@ -165,6 +169,7 @@ class NumericBox : public QDoubleSpinBox {
 
   private:
     bool ShowsInRange(const QString &text, double *value) const;
+    void KeepExact(double number);
     int digits_ = 2;
 };
 

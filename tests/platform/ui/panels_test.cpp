@@ -157,6 +157,37 @@ TEST_F(UiTest, NumericsCoerceIntoTheirRange) {
     EXPECT_LE(lo, hi);
 }
 
+// However many decimals a number needs, it reads back as the very double that was set: as a
+// value, as a range end, and as a value kept while another one needing more decimals arrives.
+TEST_F(UiTest, NumbersNeedingManyDecimalsComeBackExactly) {
+    int p = Load(MAIN);
+    const double values[] = {
+        0.1 + 0.2,           1.0 / 3, 1.23456789012345, -2.5e-15, 1e-23, 4.9406564584124654e-300,
+        -1.4999999999999998, 0.0006};
+    for (double v : values) {
+        EXPECT_EQ(SetCtrlVal(p, MAIN_RATIO, v), 0);
+        double got = 0;
+        EXPECT_EQ(GetCtrlVal(p, MAIN_RATIO, &got), 0);
+        EXPECT_EQ(got, v) << std::hexfloat << v;
+    }
+    const double low = 0.000123456789, high = 1.2345678901234567;
+    ASSERT_EQ(SetCtrlVal(p, MAIN_RATIO, 1.0 / 7), 0);
+    EXPECT_EQ(SetCtrlAttribute(p, MAIN_RATIO, ATTR_MIN_VALUE, low), 0);
+    EXPECT_EQ(SetCtrlAttribute(p, MAIN_RATIO, ATTR_MAX_VALUE, high), 0);
+    double got = 0, lo = 0, hi = 0;
+    EXPECT_EQ(GetCtrlVal(p, MAIN_RATIO, &got), 0);
+    EXPECT_EQ(got, 1.0 / 7);
+    GetCtrlAttribute(p, MAIN_RATIO, ATTR_MIN_VALUE, &lo);
+    GetCtrlAttribute(p, MAIN_RATIO, ATTR_MAX_VALUE, &hi);
+    EXPECT_EQ(lo, low);
+    EXPECT_EQ(hi, high);
+    for (double beyond : {-1.0, 2.0}) {
+        ASSERT_EQ(SetCtrlVal(p, MAIN_RATIO, beyond), 0);
+        EXPECT_EQ(GetCtrlVal(p, MAIN_RATIO, &got), 0);
+        EXPECT_EQ(got, beyond < 0 ? low : high);
+    }
+}
+
 TEST_F(UiTest, StringsKeepTheirLengthAndReportShortBuffers) {
     int p = Load(MAIN);
     char text[64];
