@@ -153,7 +153,7 @@ int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId) {
     PanelRec *parent = nullptr;
     if (parentPanel != 0 && !(parent = FindPanel(parentPanel))) return UIE_BAD_HANDLE;
     int err = 0;
-    const uir::Resource *res = GetResource(resourceFile, &err);
+    uir::Resource *res = GetResource(resourceFile, &err);
     if (!res) return err;
     const uir::Panel *def = res->FindPanel(panelResourceId);
     if (!def) {

@@ -213,7 +213,7 @@ std::string ProgramDir() {
     return RunTimeFolder();
 }
 
-const uir::Resource *GetResource(const char *file, int *err) {
+uir::Resource *GetResource(const char *file, int *err) {
     if (!file || !*file) {
         *err = UIE_MISSING_ARGUMENT;
         return nullptr;

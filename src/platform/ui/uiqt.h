@@ -133,7 +133,7 @@ std::map<int, std::unique_ptr<MenuBarRec>> &MenuBars();
 
 // Loads (and caches) a resource file; relative names are looked up in the program's directory
 // first, then in the working directory.
-const uir::Resource *GetResource(const char *file, int *err);
+uir::Resource *GetResource(const char *file, int *err);
 void SetLastError(const std::string &text);
 
 // User actions: run the callback, then let a waiting GetUserEvent see the commit.

@@ -1,17 +1,20 @@
 // The compiled resource: a header, the text it was made from, then the model, each string as
 // its length and its bytes. The text is kept whole, so that the form is taken only for the
-// very text it came from; a hash over the model finds a damaged file.
+// very text it came from; a hash over the model finds a damaged file. Each panel's attributes
+// and controls follow its size in bytes, so that a read can pass over them until the panel is
+// looked up.
 #include "platform/ui/uircompiled.h"
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace uir {
 namespace {
 
 constexpr char kMagic[8] = {'K', 'R', '7', 'M', 'U', 'I', 'R', 'C'};
-constexpr uint32_t kVersion = 1;
+constexpr uint32_t kVersion = 2;
 
 // Not a cryptographic hash: it finds damage, eight bytes at a time.
 uint64_t Hash(const char *data, size_t size) {
@@ -56,6 +59,7 @@ class In {
     In(const char *p, const char *end) : p_(p), end_(end) {}
     bool ok() const { return ok_; }
     bool AtEnd() const { return ok_ && p_ == end_; }
+    const char *Here() const { return p_; }
     uint32_t U32() {
         uint32_t v = 0;
         Raw(&v, 4);
@@ -160,13 +164,46 @@ template <class IO, class C> void WalkControl(IO &io, C &c) {
     });
 }
 
+template <class IO, class P> void WalkPanelBody(IO &io, P &p) {
+    WalkAttrs(io, p.attrs);
+    io.List(p.controls, 36, [&io](auto &c) { WalkControl(io, c); });
+}
+
+// A panel's body behind its size. One that was never read out of the compiled form it came
+// from is written as the very bytes it was read from.
+void PanelBody(Out &o, const Resource &res, const Panel &p) {
+    const size_t i = static_cast<size_t>(&p - res.panels.data());
+    if (res.compiled && i < res.unread.size() && res.unread[i].size > 0) {
+        o.U64(res.unread[i].size);
+        o.Append(res.compiled->data() + res.unread[i].offset, res.unread[i].size);
+        return;
+    }
+    Out body;
+    WalkPanelBody(body, p);
+    o.U64(body.bytes.size());
+    o.bytes.append(body.bytes);
+}
+
+// Only notes where the body is: FindPanel reads it when the panel is first wanted.
+void PanelBody(In &in, Resource &res, Panel &p) {
+    const size_t i = static_cast<size_t>(&p - res.panels.data());
+    const uint64_t size = in.U64();
+    const char *at = in.Here();
+    // Eight bytes at least: the counts of the attributes and of the controls.
+    if (size < 8 || !in.Take(size)) {
+        if (in.ok()) in.Take(~size_t{0}); // fails the read
+        return;
+    }
+    if (res.unread.size() < res.panels.size()) res.unread.resize(res.panels.size());
+    res.unread[i] = {static_cast<size_t>(at - res.compiled->data()), static_cast<size_t>(size)};
+}
+
 template <class IO, class R> void WalkResource(IO &io, R &res) {
-    io.List(res.panels, 16, [&io](auto &p) {
+    io.List(res.panels, 24, [&io, &res](auto &p) {
         io.Field(p.name);
         io.Field(p.id);
         io.Field(p.line);
-        WalkAttrs(io, p.attrs);
-        io.List(p.controls, 36, [&io](auto &c) { WalkControl(io, c); });
+        PanelBody(io, res, p);
     });
     io.List(res.menuBars, 16, [&io](auto &m) {
         io.Field(m.name);
@@ -196,8 +233,12 @@ std::string CompileResource(const Resource &res, const std::string &text) {
     return o.bytes;
 }
 
-bool ReadCompiledResource(const std::string &data, const std::string &text, Resource *out) {
+namespace {
+
+bool ReadCompiled(std::shared_ptr<const std::string> compiled, const std::string &text,
+                  Resource *out) {
     *out = Resource();
+    const std::string &data = *compiled;
     In in(data.data(), data.data() + data.size());
     const char *magic = in.Take(sizeof kMagic);
     if (!magic || std::memcmp(magic, kMagic, sizeof kMagic) != 0 || in.U32() != kVersion)
@@ -210,10 +251,35 @@ bool ReadCompiledResource(const std::string &data, const std::string &text, Reso
     const uint64_t bodyHash = in.U64();
     const char *body = in.ok() && bodySize <= data.size() ? in.Take(bodySize) : nullptr;
     if (!body || !in.AtEnd() || Hash(body, bodySize) != bodyHash) return false;
+    out->compiled = std::move(compiled);
     In bodyIn(body, body + bodySize);
     WalkResource(bodyIn, *out);
     if (bodyIn.AtEnd()) return true;
     *out = Resource();
+    return false;
+}
+
+} // namespace
+
+bool ReadCompiledResource(const std::string &data, const std::string &text, Resource *out) {
+    return ReadCompiled(std::make_shared<const std::string>(data), text, out);
+}
+
+bool ReadPanelBytes(Resource *res, size_t index) {
+    if (!res->compiled || index >= res->unread.size() || res->unread[index].size == 0)
+        return index < res->panels.size();
+    const PanelBytes at = res->unread[index];
+    res->unread[index].size = 0;
+    Panel &p = res->panels[index];
+    const char *from = res->compiled->data() + at.offset;
+    In in(from, from + at.size);
+    WalkPanelBody(in, p);
+    if (in.AtEnd()) return true;
+    // The hash over the model vouched for these bytes; should they still not make a panel, the
+    // panel is not there rather than half there.
+    p.attrs = Attrs();
+    p.controls.clear();
+    p.id = 0;
     return false;
 }
 
@@ -224,10 +290,11 @@ std::string CompiledPath(const std::string &uirPath) {
 bool LoadCompiledResource(const std::string &uirPath, Resource *out) {
     // The compiled form first: a resource without one (any but the program's own) is then
     // parsed without having been read once for nothing.
-    std::string data, text, error;
-    if (!ReadWholeFile(CompiledPath(uirPath), &data, &error)) return false;
+    auto data = std::make_shared<std::string>();
+    std::string text, error;
+    if (!ReadWholeFile(CompiledPath(uirPath), data.get(), &error)) return false;
     if (!ReadWholeFile(uirPath, &text, &error)) return false;
-    return ReadCompiledResource(data, text, out);
+    return ReadCompiled(std::move(data), text, out);
 }
 
 } // namespace uir

@@ -13,8 +13,13 @@ namespace uir {
 std::string CompileResource(const Resource &res, const std::string &text);
 
 // Fills *out from a compiled form. False, with *out empty, unless `data` is whole and was
-// compiled from exactly `text`.
+// compiled from exactly `text`. The panels' attributes and controls are read when each panel
+// is first looked up (Resource::FindPanel); *out keeps a copy of the form for that.
 bool ReadCompiledResource(const std::string &data, const std::string &text, Resource *out);
+
+// Reads the attributes and controls of panel `index` out of the compiled form, once. False
+// when there is no such panel or its bytes make none (the panel's id is then 0).
+bool ReadPanelBytes(Resource *res, size_t index);
 
 // Where the compiled form of a resource file lies: beside it, "c" appended to its name.
 std::string CompiledPath(const std::string &uirPath);

@@ -2,6 +2,8 @@
 // is rejected here, so that the build fails instead of a panel coming up half drawn.
 #include "platform/ui/uirmodel.h"
 
+#include "platform/ui/uircompiled.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -36,9 +38,9 @@ unsigned Attrs::Color(std::string_view k, unsigned def) const {
     return static_cast<unsigned>(strtoul(v->c_str() + 1, nullptr, 16));
 }
 
-const Panel *Resource::FindPanel(int id) const {
-    for (const auto &p : panels)
-        if (p.id == id) return &p;
+const Panel *Resource::FindPanel(int id) {
+    for (size_t i = 0; i < panels.size(); ++i)
+        if (panels[i].id == id) return ReadPanelBytes(this, i) ? &panels[i] : nullptr;
     return nullptr;
 }
 

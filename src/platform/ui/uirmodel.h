@@ -6,6 +6,7 @@
 #include "platform/ui/uirparse.h"
 
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,12 +90,25 @@ struct CallbackUse {
     CallbackShape shape;
 };
 
+// Where a panel's attributes and controls lie in a compiled form that has not been read for
+// them yet (size 0 once they are read).
+struct PanelBytes {
+    size_t offset = 0;
+    size_t size = 0;
+};
+
 struct Resource {
     std::vector<Panel> panels;          // ids 1, 2, ... in file order
     std::vector<MenuBar> menuBars;      // ids 1, 2, ... in file order
     std::vector<CallbackUse> callbacks; // each name once, first use order
 
-    const Panel *FindPanel(int id) const;
+    // Read from a compiled form, a panel holds only its name, id and line until it is first
+    // looked up: a program shows a few of its many panels at start. Empty for a parsed model.
+    std::shared_ptr<const std::string> compiled;
+    std::vector<PanelBytes> unread; // per panel, while `compiled` is set
+
+    // The panel with the id, read whole; nullptr when there is none (or its bytes are damaged).
+    const Panel *FindPanel(int id);
     const MenuBar *FindMenuBar(int id) const;
 };
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -47,16 +48,36 @@ const char kSmall[] =
     "  </menubar>\n"
     "</uir>\n";
 
+// A read leaves each panel's controls in the compiled form until the panel is looked up; the
+// model is the same whether none, some or all of them were looked up, and in any order.
 TEST(UirCompiled, GivesTheModelTheTextGives) {
     const std::string program = Slurp(KR7M_BIN_DIR "/MainPan.uir");
     ASSERT_FALSE(program.empty());
     for (const std::string &text : {std::string(kSmall), program}) {
-        const uir::Resource parsed = Parsed(text);
-        uir::Resource read;
-        ASSERT_TRUE(uir::ReadCompiledResource(uir::CompileResource(parsed, text), text, &read));
-        EXPECT_EQ(Bytes(read), Bytes(parsed));
-        EXPECT_FALSE(read.panels.empty());
-        EXPECT_FALSE(read.menuBars.empty());
+        uir::Resource parsed = Parsed(text);
+        ASSERT_FALSE(parsed.panels.empty());
+        ASSERT_FALSE(parsed.menuBars.empty());
+        const std::string compiled = uir::CompileResource(parsed, text);
+        const int last = parsed.panels.back().id;
+        for (const std::vector<int> &lookUps :
+             {std::vector<int>{}, std::vector<int>{last}, std::vector<int>{last, 1, last}}) {
+            uir::Resource read;
+            ASSERT_TRUE(uir::ReadCompiledResource(compiled, text, &read));
+            for (int id : lookUps) {
+                const uir::Panel *p = read.FindPanel(id);
+                ASSERT_NE(p, nullptr) << id;
+                const uir::Panel *q = parsed.FindPanel(id);
+                EXPECT_EQ(p->name, q->name);
+                ASSERT_EQ(p->controls.size(), q->controls.size()) << p->name;
+                for (size_t i = 0; i < q->controls.size(); ++i)
+                    EXPECT_EQ(p->controls[i].constName, q->controls[i].constName);
+            }
+            EXPECT_EQ(Bytes(read), Bytes(parsed)) << lookUps.size() << " panels looked up";
+            // Every panel read whole gives the same model again.
+            for (const auto &p : parsed.panels) ASSERT_NE(read.FindPanel(p.id), nullptr);
+            EXPECT_EQ(Bytes(read), Bytes(parsed));
+            EXPECT_EQ(read.FindPanel(last + 1), nullptr);
+        }
     }
 }
 
