@@ -26,6 +26,7 @@ QString FormatNumber(double v, int precision) {
 }
 
 int RingIndex(CtrlRec *c) {
+    if (UnbuiltRing(c)) return c->selected;
     if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) return cb->currentIndex();
     if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) return lw->currentRow();
     return -1;

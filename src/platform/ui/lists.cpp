@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QTableWidget>
 
+#include <algorithm>
+
 namespace uiq {
 namespace {
 
@@ -43,11 +45,30 @@ CtrlRec *TypedListCtrl(int panel, int control, bool text, int *err) {
     return c;
 }
 
+// A ring without its widget keeps its selection as the combo box would: the selected entry
+// stays selected while entries come and go before it; an entry into an empty ring is selected;
+// when the selected one goes, the one taking its place is, or the last.
+void UnbuiltInserted(CtrlRec *c, int index) {
+    if (c->selected >= 0 && index <= c->selected)
+        ++c->selected;
+    else if (c->selected < 0 && Count(c) == 1)
+        c->selected = 0;
+}
+
+void UnbuiltRemoved(CtrlRec *c, int index, int countAfter) {
+    if (c->selected > index)
+        --c->selected;
+    else if (c->selected == index)
+        c->selected = countAfter > 0 ? std::min(countAfter - 1, index) : -1;
+}
+
 int Insert(CtrlRec *c, int index, const ListEntry &e) {
     if (index == -1) index = Count(c);
     if (index < 0 || index > Count(c)) return UIE_INDEX_OUT_OF_RANGE;
     c->items.insert(c->items.begin() + index, e);
-    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
+    if (UnbuiltRing(c)) {
+        UnbuiltInserted(c, index);
+    } else if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
         QSignalBlocker block(cb);
         cb->insertItem(index, e.label);
     } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
@@ -90,7 +111,9 @@ int PutEntry(int panel, int control, int index, bool textValue, const char *labe
 } // namespace
 
 void SelectEntry(CtrlRec *c, int index) {
-    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
+    if (UnbuiltRing(c)) {
+        c->selected = index >= 0 && index < Count(c) ? index : -1;
+    } else if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
         QSignalBlocker block(cb);
         cb->setCurrentIndex(index);
     } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
@@ -108,6 +131,7 @@ int ClearListCtrl(int panel, int control) {
     CtrlRec *c = ListCtrl(panel, control, &err);
     if (!c) return err;
     c->items.clear();
+    c->selected = -1;
     if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
         QSignalBlocker block(cb);
         cb->clear();
@@ -133,7 +157,10 @@ int DeleteListItem(int panel, int control, int index, int count) {
     if (index < 0 || index >= Count(c)) return UIE_INDEX_OUT_OF_RANGE;
     if (count < 0 || index + count > Count(c)) count = Count(c) - index;
     c->items.erase(c->items.begin() + index, c->items.begin() + index + count);
-    if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
+    if (UnbuiltRing(c)) {
+        // One by one, as the combo box takes them out.
+        for (int i = 0; i < count; ++i) UnbuiltRemoved(c, index, Count(c) + count - i - 1);
+    } else if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
         QSignalBlocker block(cb);
         for (int i = 0; i < count; ++i) cb->removeItem(index);
     } else if (auto *lw = qobject_cast<QListWidget *>(c->w.data())) {
@@ -209,7 +236,9 @@ int GetCtrlIndex(int panel, int control, int *index) {
     int err = 0;
     CtrlRec *c = ListCtrl(panel, control, &err);
     if (!c) return err;
-    if (auto *cb = qobject_cast<QComboBox *>(c->w.data()))
+    if (UnbuiltRing(c))
+        *index = c->selected;
+    else if (auto *cb = qobject_cast<QComboBox *>(c->w.data()))
         *index = cb->currentIndex();
     else if (auto *lw = qobject_cast<QListWidget *>(c->w.data()))
         *index = lw->currentRow();

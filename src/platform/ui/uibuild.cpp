@@ -107,9 +107,40 @@ void RefreshSwitchText(CtrlRec *c) {
         box->setText(c->labelText);
 }
 
+// The combo box of a ring: its entries, the one selected, and the commit on the user's pick.
+// Made late, it still takes its place in the keyboard order among the panel's controls.
+void MakeRingWidget(CtrlRec *c) {
+    PanelRec *p = FindPanel(c->panel);
+    if (!p || !p->client) return;
+    const int panel = c->panel, id = c->id;
+    auto *cb = new QComboBox(p->client);
+    for (const ListEntry &e : c->items) cb->addItem(e.label);
+    if (cb->currentIndex() != c->selected) cb->setCurrentIndex(c->selected);
+    if (c->mode == VAL_INDICATOR) cb->setAttribute(Qt::WA_TransparentForMouseEvents);
+    QObject::connect(cb, &QComboBox::activated, cb, [panel, id](int) { FireCommit(panel, id); });
+    c->w = cb;
+    QWidget *before = nullptr, *after = nullptr;
+    bool past = false;
+    for (const auto &other : p->ctrls) {
+        if (other.get() == c) {
+            past = true;
+        } else if (other->w && !past) {
+            before = other->w;
+        } else if (other->w && past) {
+            after = other->w;
+            break;
+        }
+    }
+    if (past && before)
+        QWidget::setTabOrder(before, cb);
+    else if (past && after)
+        QWidget::setTabOrder(cb, after);
+}
+
 // Fonts and palettes are set only where they differ from what the widget has: setting even an
 // equal one costs a style pass for the widget and its children, dozens of times per panel.
 void ApplyLook(CtrlRec *c) {
+    if (UnbuiltRing(c) && c->visible) MakeRingWidget(c);
     if (c->w) {
         if (c->w->font().bold() != c->textBold) {
             QFont f = c->w->font();
@@ -352,19 +383,19 @@ int InitialEntry(const CtrlRec *c, const std::string &value) {
     return -1;
 }
 
-void BuildRing(CtrlRec *c, const uir::Control &def, QWidget *client) {
+void BuildRing(CtrlRec *c, const uir::Control &def, QWidget *) {
     const uir::Attrs &a = def.attrs;
-    const int panel = c->panel, id = c->id;
-    auto *cb = new QComboBox(client);
     TakeEntries(c, def);
-    for (const ListEntry &e : c->items) cb->addItem(e.label);
+    c->selected = c->items.empty() ? -1 : 0;
     if (a.Has("value")) {
         int i = InitialEntry(c, a.Str("value"));
-        if (i >= 0) cb->setCurrentIndex(i);
+        if (i >= 0) c->selected = i;
     }
-    if (c->mode == VAL_INDICATOR) cb->setAttribute(Qt::WA_TransparentForMouseEvents);
-    QObject::connect(cb, &QComboBox::activated, cb, [panel, id](int) { FireCommit(panel, id); });
-    c->w = cb;
+    // A ring that starts hidden holds a list for the program and is, as a rule, never shown:
+    // its widget is made when it is first shown (ApplyLook). One with a tip or a place in the
+    // status bar is made at once, as those are set only here.
+    if (!c->visible && !a.Has("tooltip") && !a.Bool("statusbar", false)) return;
+    MakeRingWidget(c);
 }
 
 // A list box of (label, value) items; commits when the user selects a row.

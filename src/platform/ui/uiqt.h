@@ -70,6 +70,7 @@ struct CtrlRec {
     int top = 0, left = 0, width = 0, height = 0;
     bool inCallback = false;
     std::vector<ListEntry> items; // rings and lists (mirrors the widget)
+    int selected = -1;            // a ring whose widget is not made yet: the entry it has selected
     QString imagePath;
     std::string radioGroup; // radio buttons: the group in which exactly one is on
     // Graphs and strip charts: labelled items of the X, left Y and right Y axes (a label at a
@@ -197,6 +198,10 @@ bool PrepareHeap(size_t bytes);
 void BuildControl(PanelRec *p, const uir::Control &def);
 void PlaceControl(CtrlRec *c);
 void ApplyLook(CtrlRec *c);
+// A ring that has had no reason yet to be made as a widget (it has never been shown).
+inline bool UnbuiltRing(const CtrlRec *c) {
+    return c->kind == CTRL_RING && !c->w;
+}
 void RefreshSwitchText(CtrlRec *c);
 void FitTextMessage(CtrlRec *c);
 // Radio buttons (radio.cpp): the widget, and turning one on or off by program. Turning one on

@@ -257,6 +257,75 @@ TEST_F(UiTest, RingsSelectByValueAndIndex) {
     EXPECT_EQ(InsertListItem(p, MAIN_COUNT, -1, "x", 1), UIE_NOT_A_LIST);
 }
 
+// A ring that starts hidden gets its widget only when it is shown. Until then, and after, it
+// keeps its entries and its selection through every change exactly as a shown ring does.
+TEST_F(UiTest, AHiddenRingSelectsAsAShownOneDoes) {
+    int p = Load(RINGS);
+    ASSERT_GT(p, 0);
+    struct Step {
+        const char *what;
+        int (*apply)(int panel, int ring);
+    };
+    const Step steps[] = {
+        {"as loaded", [](int, int) { return 0; }},
+        {"entry before the selected one",
+         [](int p, int r) { return InsertListItem(p, r, 0, "First", 1); }},
+        {"entry after it", [](int p, int r) { return InsertListItem(p, r, -1, "Last", 2); }},
+        {"entry in the selected one's place",
+         [](int p, int r) { return InsertListItem(p, r, 2, "Mid", 7); }},
+        {"it deleted again", [](int p, int r) { return DeleteListItem(p, r, 2, 1); }},
+        {"the selected one deleted", [](int p, int r) { return DeleteListItem(p, r, 2, 1); }},
+        {"one before deleted", [](int p, int r) { return DeleteListItem(p, r, 0, 1); }},
+        {"relabelled", [](int p, int r) { return ReplaceListItem(p, r, 1, "Quick", 9); }},
+        {"selected by value", [](int p, int r) { return SetCtrlVal(p, r, 2); }},
+        {"the last one deleted while selected",
+         [](int p, int r) { return DeleteListItem(p, r, 2, 1); }},
+        {"a value it lacks", [](int p, int r) { return SetCtrlVal(p, r, 77); }},
+        {"entry into a ring with none selected",
+         [](int p, int r) { return InsertListItem(p, r, 0, "New", 3); }},
+        {"selected by index", [](int p, int r) { return SetCtrlIndex(p, r, 1); }},
+        {"a run over the selected one deleted",
+         [](int p, int r) { return DeleteListItem(p, r, 0, 2); }},
+        {"cleared", [](int p, int r) { return ClearListCtrl(p, r); }},
+        {"entry into the empty ring", [](int p, int r) { return InsertListItem(p, r, 0, "A", 5); }},
+        {"another before it", [](int p, int r) { return InsertListItem(p, r, 0, "B", 6); }},
+    };
+    auto state = [&p](int ring) {
+        int index = -9, count = -9, value = -9;
+        char label[32] = "";
+        GetCtrlIndex(p, ring, &index);
+        GetNumListItems(p, ring, &count);
+        int got = GetCtrlVal(p, ring, &value);
+        GetCtrlVal(p, ring, label, sizeof label);
+        return std::to_string(index) + "/" + std::to_string(count) + "/" + std::to_string(got) +
+               ":" + std::to_string(value) + "/" + label;
+    };
+    for (bool showHalfway : {false, true}) {
+        SCOPED_TRACE(showHalfway ? "shown halfway" : "hidden throughout");
+        ASSERT_EQ(DiscardPanel(p), 0);
+        panels_.clear();
+        p = Load(RINGS);
+        int visible = -1;
+        GetCtrlAttribute(p, RINGS_SPARE, ATTR_VISIBLE, &visible);
+        EXPECT_EQ(visible, 0);
+        for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+            const Step &s = steps[i];
+            if (showHalfway && i == 9) {
+                ASSERT_EQ(SetCtrlAttribute(p, RINGS_SPARE, ATTR_VISIBLE, 1), 0);
+            }
+            EXPECT_EQ(s.apply(p, RINGS_SPARE), s.apply(p, RINGS_SHOWN)) << s.what;
+            EXPECT_EQ(state(RINGS_SPARE), state(RINGS_SHOWN)) << s.what;
+        }
+        // Shown at last, it still holds its selection, and the user can commit it.
+        ASSERT_EQ(SetCtrlAttribute(p, RINGS_SPARE, ATTR_VISIBLE, 1), 0);
+        EXPECT_EQ(state(RINGS_SPARE), state(RINGS_SHOWN));
+        Calls().clear();
+        EXPECT_EQ(UserCommit(p, RINGS_SPARE), 0);
+        ASSERT_FALSE(Calls().empty());
+        EXPECT_EQ(Calls().back().id, RINGS_SPARE);
+    }
+}
+
 TEST_F(UiTest, ListsAndTables) {
     int p = Load(MAIN);
     int n = 0;
