@@ -48,8 +48,8 @@ class Led : public QWidget {
 } // namespace
 
 void PlaceControl(CtrlRec *c) {
-    if (!c->w || c->inStatusBar) return; // the bar's layout places it
-    c->w->setGeometry(c->left, c->top, c->width, c->height);
+    if (c->inStatusBar) return; // the bar's layout places it
+    if (c->w) c->w->setGeometry(c->left, c->top, c->width, c->height);
     if (!c->label) return;
     QLabel *l = c->label;
     // A caption that is not shown is placed when it is: laying out the captions of the hidden

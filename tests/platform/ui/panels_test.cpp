@@ -391,25 +391,27 @@ TEST_F(UiTest, CommonAttributesRoundTrip) {
 
 // What the user sees follows the attributes both ways: bold text and captions and a text colour
 // change the drawn panel, and setting them back gives exactly the picture from before.
+// The panel as drawn, as the bytes of a PNG file.
+std::string PanelPicture(int panel) {
+    char dir[] = "/tmp/kr7m-look-XXXXXX";
+    if (!mkdtemp(dir)) return std::string();
+    const std::string path = std::string(dir) + "/panel.png";
+    EXPECT_EQ(SavePanelImage(panel, path.c_str()), 0);
+    std::string bytes;
+    if (FILE *f = std::fopen(path.c_str(), "rb")) {
+        char buf[4096];
+        for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
+        std::fclose(f);
+    }
+    std::remove(path.c_str());
+    rmdir(dir);
+    return bytes;
+}
+
 TEST_F(UiTest, LookChangesAreDrawnAndUndone) {
     int p = Load(MAIN);
     ASSERT_EQ(DisplayPanel(p), 0);
-    char dir[] = "/tmp/kr7m-look-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    int shot = 0;
-    auto picture = [&]() {
-        std::string path = std::string(dir) + "/" + std::to_string(shot++) + ".png";
-        EXPECT_EQ(SavePanelImage(p, path.c_str()), 0);
-        FILE *f = std::fopen(path.c_str(), "rb");
-        std::string bytes;
-        if (f) {
-            char buf[4096];
-            for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
-            std::fclose(f);
-        }
-        std::remove(path.c_str());
-        return bytes;
-    };
+    auto picture = [p]() { return PanelPicture(p); };
     const std::string before = picture();
     ASSERT_FALSE(before.empty());
     struct Case {
@@ -428,7 +430,18 @@ TEST_F(UiTest, LookChangesAreDrawnAndUndone) {
             EXPECT_EQ(picture(), before);
         }
     }
-    rmdir(dir);
+}
+
+// Nothing of a ring that starts hidden is drawn, its caption neither, until it is shown.
+TEST_F(UiTest, AHiddenRingIsDrawnOnlyWhileShown) {
+    int p = Load(RINGS);
+    ASSERT_EQ(DisplayPanel(p), 0);
+    const std::string hidden = PanelPicture(p);
+    ASSERT_FALSE(hidden.empty());
+    ASSERT_EQ(SetCtrlAttribute(p, RINGS_SPARE, ATTR_VISIBLE, 1), 0);
+    EXPECT_NE(PanelPicture(p), hidden);
+    ASSERT_EQ(SetCtrlAttribute(p, RINGS_SPARE, ATTR_VISIBLE, 0), 0);
+    EXPECT_EQ(PanelPicture(p), hidden);
 }
 
 TEST_F(UiTest, PanelGeometryAndChildPanels) {
