@@ -55,11 +55,12 @@ void UnbuiltInserted(CtrlRec *c, int index) {
         c->selected = 0;
 }
 
-void UnbuiltRemoved(CtrlRec *c, int index, int countAfter) {
-    if (c->selected > index)
-        --c->selected;
-    else if (c->selected == index)
-        c->selected = countAfter > 0 ? std::min(countAfter - 1, index) : -1;
+// `count` entries from `index` on are gone, Count(c) are left.
+void UnbuiltRemoved(CtrlRec *c, int index, int count) {
+    if (c->selected >= index + count)
+        c->selected -= count;
+    else if (c->selected >= index)
+        c->selected = Count(c) > 0 ? std::min(Count(c) - 1, index) : -1;
 }
 
 int Insert(CtrlRec *c, int index, const ListEntry &e) {
@@ -158,8 +159,7 @@ int DeleteListItem(int panel, int control, int index, int count) {
     if (count < 0 || index + count > Count(c)) count = Count(c) - index;
     c->items.erase(c->items.begin() + index, c->items.begin() + index + count);
     if (UnbuiltRing(c)) {
-        // One by one, as the combo box takes them out.
-        for (int i = 0; i < count; ++i) UnbuiltRemoved(c, index, Count(c) + count - i - 1);
+        UnbuiltRemoved(c, index, count);
     } else if (auto *cb = qobject_cast<QComboBox *>(c->w.data())) {
         QSignalBlocker block(cb);
         for (int i = 0; i < count; ++i) cb->removeItem(index);

@@ -40,8 +40,8 @@ NumericBox::NumericBox(QWidget *parent, double min, double max, int digits)
 // they count the value held as well, so that no rounding they bring changes it. They are never
 // fewer than the digits shown, so that the spin box's own check of a typed text never refuses
 // digits that the precision allows.
-void NumericBox::KeepExact(double number) {
-    const int need = std::max({digits_, DecimalsOf(number), DecimalsOf(value()),
+void NumericBox::KeepExact(double number, double other) {
+    const int need = std::max({digits_, DecimalsOf(number), DecimalsOf(other), DecimalsOf(value()),
                                DecimalsOf(minimum()), DecimalsOf(maximum())});
     if (need > decimals()) setDecimals(need);
 }
@@ -52,8 +52,7 @@ void NumericBox::setValue(double value) {
 }
 
 void NumericBox::setRange(double min, double max) {
-    KeepExact(min);
-    KeepExact(max);
+    KeepExact(min, max);
     QDoubleSpinBox::setRange(min, max);
 }
 

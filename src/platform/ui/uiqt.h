@@ -170,7 +170,7 @@ class NumericBox : public QDoubleSpinBox {
 
   private:
     bool ShowsInRange(const QString &text, double *value) const;
-    void KeepExact(double number);
+    void KeepExact(double number, double other = 0);
     int digits_ = 2;
 };
 

@@ -60,6 +60,7 @@ class In {
     bool ok() const { return ok_; }
     bool AtEnd() const { return ok_ && p_ == end_; }
     const char *Here() const { return p_; }
+    void Fail() { ok_ = false; }
     uint32_t U32() {
         uint32_t v = 0;
         Raw(&v, 4);
@@ -190,10 +191,8 @@ void PanelBody(In &in, Resource &res, Panel &p) {
     const uint64_t size = in.U64();
     const char *at = in.Here();
     // Eight bytes at least: the counts of the attributes and of the controls.
-    if (size < 8 || !in.Take(size)) {
-        if (in.ok()) in.Take(~size_t{0}); // fails the read
-        return;
-    }
+    if (size < 8) in.Fail();
+    if (!in.Take(size)) return;
     if (res.unread.size() < res.panels.size()) res.unread.resize(res.panels.size());
     res.unread[i] = {static_cast<size_t>(at - res.compiled->data()), static_cast<size_t>(size)};
 }
