@@ -296,12 +296,13 @@ TEST_F(TransferPanelTest, SaveThenOpenRestoresTheRecord) {
     EXPECT_EQ(Text(PANEL_DESCR), "Feeder 7, transformer T2") << "redrawn";
     EXPECT_EQ(Int(PANEL_FUNC2), 2);
 
-    // Cancelling either dialog changes nothing.
+    // Cancelling either dialog changes nothing. Save on an open document does not ask (and
+    // stamps a new time), so the save dialog is the one of Save As.
     const record opened = Konf;
     SetFileSelectAnswer("");
     CmFileOpen(0, 0, nullptr, MainPanel);
     SetFileSelectAnswer("");
-    CmSaveToFile(0, 0, nullptr, MainPanel);
+    CmSaveAs(0, 0, nullptr, MainPanel);
     EXPECT_EQ(0, memcmp(&opened, &Konf, sizeof Konf));
     EXPECT_STREQ(filename, path.c_str());
     EXPECT_EQ(ReadFile(path), text);
