@@ -255,6 +255,7 @@ int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId) {
             c->w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
             p->main->statusBar()->addWidget(c->w, c->width);
             c->w->setVisible(c->visible);
+            PlaceCaption(c);
         }
     return p->handle;
 }

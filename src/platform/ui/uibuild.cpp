@@ -50,34 +50,7 @@ class Led : public QWidget {
 void PlaceControl(CtrlRec *c) {
     if (c->inStatusBar) return; // the bar's layout places it
     if (c->w) c->w->setGeometry(c->left, c->top, c->width, c->height);
-    if (!c->label) return;
-    QLabel *l = c->label;
-    // A caption that is not shown is placed when it is: laying out the captions of the hidden
-    // controls that only hold texts for the program would cost as much as a visible one's.
-    const bool shown = c->visible && c->labelVisible && c->labelPos != LABEL_NONE;
-    if (!shown) {
-        l->setVisible(false);
-        return;
-    }
-    // Its size is the one it asks for, once polished; it is placed at it below.
-    l->ensurePolished();
-    QSize s = l->sizeHint();
-    switch (c->labelPos) {
-    case LABEL_TOP:
-        l->setGeometry(c->left, c->top - s.height() - 2, s.width(), s.height());
-        break;
-    case LABEL_LEFT:
-        l->setGeometry(c->left - s.width() - 6, c->top + (c->height - s.height()) / 2, s.width(),
-                       s.height());
-        break;
-    case LABEL_RIGHT:
-        l->setGeometry(c->left + c->width + 6, c->top + (c->height - s.height()) / 2, s.width(),
-                       s.height());
-        break;
-    default:
-        break;
-    }
-    l->setVisible(true);
+    PlaceCaption(c);
 }
 
 void FitTextMessage(CtrlRec *c) {
@@ -165,20 +138,6 @@ void ApplyLook(CtrlRec *c) {
             c->w->setPalette(pal);
         }
         c->w->setEnabled(!c->dimmed);
-    }
-    if (c->label) {
-        if (c->hasLabelColor) {
-            QPalette pal = c->label->palette();
-            pal.setColor(QPalette::WindowText, QColor(QRgb(c->labelColor)));
-            c->label->setPalette(pal);
-        }
-        if (c->label->font().bold() != c->labelBold) {
-            QFont f = c->label->font();
-            f.setBold(c->labelBold);
-            c->label->setFont(f);
-        }
-        if (c->label->text() != c->labelText) c->label->setText(c->labelText);
-        c->label->setEnabled(!c->dimmed);
     }
     // Placed before it is shown: a widget shown with no size of its own yet is first sized to
     // its contents, which for a ring measures every entry, only to be placed anew.
@@ -574,10 +533,7 @@ void BuildControl(PanelRec *p, const uir::Control &def) {
 
     if (row) row->build(c, def, p->client);
 
-    if (c->labelPos != LABEL_NONE && c->kind != CTRL_TIMER) {
-        c->label = new TextLabel(c->labelText, p->client);
-        c->label->setTextFormat(Qt::PlainText);
-    }
+    c->hasCaption = c->labelPos != LABEL_NONE && c->kind != CTRL_TIMER;
     if (a.Has("tooltip") && c->w) c->w->setToolTip(QString::fromStdString(a.Str("tooltip")));
     if (a.Has("callback")) {
         if (const CallbackBinding *b = FindCallback(a.Str("callback"))) c->cb = b->ctrl;

@@ -39,13 +39,29 @@ struct AxisItem { // a labelled item of a chart axis
     double value = 0;
 };
 
+// Where and how a control's caption was last drawn; `shown` false when it is not.
+struct CaptionLook {
+    bool shown = false;
+    QRect area; // the strip it is aligned in
+    int flags = 0;
+    QString text;
+    bool bold = false, dimmed = false;
+    unsigned color = 0; // with bit 24 set when the caption has a colour of its own
+    bool operator==(const CaptionLook &o) const {
+        return shown == o.shown &&
+               (!shown || (area == o.area && flags == o.flags && text == o.text && bold == o.bold &&
+                           dimmed == o.dimmed && color == o.color));
+    }
+};
+
 struct CtrlRec {
     int id = 0;
     int kind = 0;
     int panel = 0;
     std::string constName;
-    QPointer<QWidget> w;    // the control itself (null for a timer)
-    QPointer<QLabel> label; // its caption, when shown apart from the control
+    QPointer<QWidget> w;     // the control itself (null for a timer)
+    bool hasCaption = false; // a caption apart from the control, drawn by the panel
+    CaptionLook caption;
     QPointer<QTimer> timer; // timers only
     QString labelText;
     int labelPos = LABEL_NONE;
@@ -84,8 +100,9 @@ struct PanelRec {
     int resourceId = 0;
     std::string constName;
     int parent = 0;
-    QPointer<QWidget> window; // QMainWindow (top level), QDialog (pop-up kind) or QFrame (child)
-    QPointer<QWidget> client; // where controls are placed
+    QPointer<QWidget> window;   // QMainWindow (top level), QDialog (pop-up kind) or QFrame (child)
+    QPointer<QWidget> client;   // where controls are placed
+    QPointer<QWidget> captions; // draws the captions of the controls, made with the first one
     QMainWindow *main = nullptr;
     bool popupKind = false;
     std::vector<std::unique_ptr<CtrlRec>> ctrls; // in resource order
@@ -174,10 +191,10 @@ class NumericBox : public QDoubleSpinBox {
     int digits_ = 2;
 };
 
-// A static text: a control's caption or a text message. Placing a panel asks every caption for
-// its size; QLabel lays the text out three times for that (for its minimum size as well), and
-// again after any change of look. This one lays a plain one-line text out once and keeps the
-// size until the text or the font changes. Rich or wrapped text is sized by QLabel itself.
+// A static text, such as a text message. Placing a panel asks every message for its size, to
+// let it grow to its text; QLabel lays the text out three times for that (for its minimum size as
+// well), and again after any change of look. This one lays a plain one-line text out once and keeps
+// the size until the text or the font changes. Rich or wrapped text is sized by QLabel itself.
 class TextLabel : public QLabel {
   public:
     using QLabel::QLabel;
@@ -197,6 +214,8 @@ bool PrepareHeap(size_t bytes);
 // Widgets of a control from the resource, placed on the panel's client area.
 void BuildControl(PanelRec *p, const uir::Control &def);
 void PlaceControl(CtrlRec *c);
+// Draws the control's caption where its state puts it, and names the control by it.
+void PlaceCaption(CtrlRec *c);
 void ApplyLook(CtrlRec *c);
 // A ring that has had no reason yet to be made as a widget (it has never been shown).
 inline bool UnbuiltRing(const CtrlRec *c) {
