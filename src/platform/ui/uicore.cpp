@@ -194,6 +194,14 @@ CtrlRec *LookupCtrl(int panel, int control, int *err) {
         *err = UIE_BAD_HANDLE;
         return nullptr;
     }
+    // The generator numbers a panel's controls on from the first one in resource order, so a
+    // control is mostly found at its own place; it is looked for among all of them otherwise.
+    if (!p->ctrls.empty()) {
+        const long at = static_cast<long>(control) - p->ctrls.front()->id;
+        if (at >= 0 && at < static_cast<long>(p->ctrls.size()) &&
+            p->ctrls[static_cast<size_t>(at)]->id == control)
+            return p->ctrls[static_cast<size_t>(at)].get();
+    }
     for (auto &c : p->ctrls)
         if (c->id == control) return c.get();
     *err = UIE_BAD_CONTROL;
