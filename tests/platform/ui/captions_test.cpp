@@ -213,6 +213,23 @@ TEST_F(UiTest, ACaptionChangeRedrawsWhereItWasAndWhereItIs) {
     }
 }
 
+// The captions cover the whole panel also after it has grown.
+TEST_F(UiTest, CaptionsAreDrawnAllOverAPanelThatGrew) {
+    int p = Load(MAIN);
+    ASSERT_GT(p, 0);
+    ASSERT_EQ(DisplayPanel(p), 0);
+    ASSERT_EQ(SetPanelSize(p, 700, 1000), 0);
+    const QImage before = OnScreen(p);
+    ASSERT_EQ(SetCtrlAttribute(p, MAIN_COUNT, ATTR_LEFT, 850), 0);
+    ASSERT_EQ(SetCtrlAttribute(p, MAIN_COUNT, ATTR_TOP, 600), 0);
+    const QImage moved = OnScreen(p);
+    EXPECT_EQ(moved, DrawnAfresh(p));
+    // Where the caption now stands, the picture shows more than the field itself.
+    ASSERT_EQ(SetCtrlAttribute(p, MAIN_COUNT, ATTR_LABEL_VISIBLE, 0), 0);
+    EXPECT_NE(OnScreen(p), moved);
+    EXPECT_NE(moved, before);
+}
+
 // A control is named by its caption to what reads the screen, also one made late.
 TEST_F(UiTest, ControlsAreNamedByTheirCaptions) {
     int p = Load(MAIN);
