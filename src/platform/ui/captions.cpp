@@ -16,6 +16,22 @@ namespace {
 // needs no width of its own; its strip is this wide.
 constexpr int kStrip = 4000;
 
+// The height of a caption's text in the font, as a label measures it.
+int TextHeight(const QFont &f, const QString &text) {
+    return QFontMetrics(f)
+        .boundingRect(0, 0, 2000, 2000, Qt::AlignLeft | Qt::TextExpandTabs, text)
+        .height();
+}
+
+// Letters every font for a user interface has: the line of a text made only of them is as high
+// as that of any other. A text with others may take them from a fallback font of its own
+// height, and is measured as a whole.
+bool PlainLetters(const QString &text) {
+    for (QChar ch : text)
+        if (ch.unicode() < 0x20 || ch.unicode() > 0xFF || ch == QChar(0x7F)) return false;
+    return true;
+}
+
 class CaptionLayer : public QWidget {
   public:
     CaptionLayer(QWidget *client, int panel) : QWidget(client), panel_(panel) {
@@ -25,15 +41,14 @@ class CaptionLayer : public QWidget {
         client->installEventFilter(this);
     }
 
-    // The height a caption's line takes in the font, as a label measures a one-line text:
-    // the same for every text whose letters the font has, so it is measured once per font.
-    int LineHeight(const QFont &f) {
+    // The height a caption's line takes: the same for every text of plain letters in a font,
+    // so it is measured once per font.
+    int CaptionHeight(const QFont &f, const QString &text) {
+        if (!PlainLetters(text)) return TextHeight(f, text);
         for (const Height &h : heights_)
             if (h.font == f) return h.height;
-        const int flags = Qt::AlignLeft | Qt::TextExpandTabs;
-        const int height = QFontMetrics(f).boundingRect(0, 0, 2000, 2000, flags, "X").height();
-        heights_.push_back({f, height});
-        return height;
+        heights_.push_back({f, TextHeight(f, "X")});
+        return heights_.back().height;
     }
 
   protected:
@@ -51,7 +66,7 @@ class CaptionLayer : public QWidget {
             const CaptionLook &look = c->caption;
             if (!look.shown || !look.area.intersects(e->rect())) continue;
             QPalette pal = palette(); // its colour group follows the panel's state
-            if (look.color) pal.setColor(QPalette::WindowText, QColor(QRgb(look.color & 0xFFFFFF)));
+            if (look.colored) pal.setColor(QPalette::WindowText, QColor(QRgb(look.color)));
             const bool enabled = isEnabled() && !look.dimmed;
             if (!enabled) pal.setCurrentColorGroup(QPalette::Disabled);
             QFont f = font();
@@ -70,15 +85,6 @@ class CaptionLayer : public QWidget {
     int panel_;
     std::vector<Height> heights_;
 };
-
-// Letters every font for a user interface has: the line of a text made only of them is as high
-// as that of any other. A text with others may take them from a fallback font of its own
-// height, and is measured as a whole.
-bool PlainLetters(const QString &text) {
-    for (QChar ch : text)
-        if (ch.unicode() < 0x20 || ch.unicode() > 0xFF || ch == QChar(0x7F)) return false;
-    return true;
-}
 
 CaptionLayer *LayerOf(PanelRec *p) {
     if (p->captions) return static_cast<CaptionLayer *>(p->captions.data());
@@ -106,38 +112,27 @@ void PlaceCaption(CtrlRec *c) {
         CaptionLayer *layer = LayerOf(p);
         QFont f = layer->font();
         f.setBold(c->labelBold);
-        int height = 0;
-        if (PlainLetters(c->labelText)) {
-            height = layer->LineHeight(f);
-        } else {
-            const int flags = Qt::AlignLeft | Qt::TextExpandTabs;
-            height = QFontMetrics(f).boundingRect(0, 0, 2000, 2000, flags, c->labelText).height();
-        }
+        const int height = layer->CaptionHeight(f, c->labelText);
         // Where a label of the caption's size would stand, and the text aligned in it as there.
-        switch (c->labelPos) {
-        case LABEL_TOP:
+        if (c->labelPos == LABEL_TOP)
             look.area = QRect(c->left, c->top - height - 2, kStrip, height);
-            look.flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextExpandTabs;
-            break;
-        case LABEL_LEFT:
+        else if (c->labelPos == LABEL_LEFT)
             look.area =
                 QRect(c->left - 6 - kStrip, c->top + (c->height - height) / 2, kStrip, height);
-            look.flags = Qt::AlignRight | Qt::AlignVCenter | Qt::TextExpandTabs;
-            break;
-        default:
+        else
             look.area =
                 QRect(c->left + c->width + 6, c->top + (c->height - height) / 2, kStrip, height);
-            look.flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextExpandTabs;
-            break;
-        }
         // Left and right as given, whatever the direction of the text: a label's own width
         // is the text's, so the direction it reads in never moved it.
-        look.flags |= Qt::AlignAbsolute | (c->labelText.isRightToLeft() ? Qt::TextForceRightToLeft
-                                                                        : Qt::TextForceLeftToRight);
+        look.flags =
+            (c->labelPos == LABEL_LEFT ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter |
+            Qt::TextExpandTabs | Qt::AlignAbsolute |
+            (c->labelText.isRightToLeft() ? Qt::TextForceRightToLeft : Qt::TextForceLeftToRight);
         look.text = c->labelText;
         look.bold = c->labelBold;
         look.dimmed = c->dimmed;
-        look.color = c->hasLabelColor ? c->labelColor | 0x1000000u : 0;
+        look.colored = c->hasLabelColor;
+        look.color = c->hasLabelColor ? c->labelColor : 0;
     }
     // What reads the screen to the user names the control by its caption.
     if (c->w && c->w->accessibleName() != c->labelText) c->w->setAccessibleName(c->labelText);

@@ -45,12 +45,12 @@ struct CaptionLook {
     QRect area; // the strip it is aligned in
     int flags = 0;
     QString text;
-    bool bold = false, dimmed = false;
-    unsigned color = 0; // with bit 24 set when the caption has a colour of its own
+    bool bold = false, dimmed = false, colored = false;
+    unsigned color = 0; // when `colored`: a colour of its own
     bool operator==(const CaptionLook &o) const {
         return shown == o.shown &&
                (!shown || (area == o.area && flags == o.flags && text == o.text && bold == o.bold &&
-                           dimmed == o.dimmed && color == o.color));
+                           dimmed == o.dimmed && colored == o.colored && color == o.color));
     }
 };
 
